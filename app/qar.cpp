@@ -1,0 +1,2 @@
+// qar: the archive tool (placeholder).
+int main() { return 1; }

@@ -1,0 +1,99 @@
+// The drawing device: the engine's stand-in for the Direct3D 9 device.
+//
+// Everything above it draws pre-transformed 2D vertices in D3D9's conventions:
+// pixel centres at integer coordinates, point sampling with clamp, texture x
+// diffuse in colour and alpha, blending src*a + dst*(1-a) or src*a + dst, the
+// top-left fill rule. Backends: graphics/gl (OpenGL 3.3 core) and
+// graphics/soft (the reference rasteriser). Both batch draws and keep order.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+
+struct SDL_Window;
+
+namespace qor {
+
+// The one vertex format (28 bytes): position, z 0, rhw 1, diffuse 0xAARRGGBB, u, v.
+struct Vertex {
+  float x, y, z, rhw;
+  uint32_t diffuse;
+  float u, v;
+};
+static_assert(sizeof(Vertex) == 28, "the vertex is 28 bytes");
+
+enum PrimitiveType {
+  PT_POINTLIST = 1,
+  PT_LINELIST = 2,
+  PT_LINESTRIP = 3,
+  PT_TRIANGLELIST = 4,
+  PT_TRIANGLESTRIP = 5,
+  PT_TRIANGLEFAN = 6,
+};
+
+enum BlendMode { BLEND_NORMAL = 0, BLEND_ADD = 1 };
+
+// A rectangle with exclusive right and bottom (like D3DRECT).
+struct DeviceRect {
+  int left, top, right, bottom;
+};
+
+// A texture: the CPU copy is the master (like D3DPOOL_MANAGED, it survives
+// resets); the backend keeps its own copy and uploads changed rows lazily.
+struct DeviceTexture {
+  int width = 0, height = 0;  // allocated size
+  int pitch = 0;              // bytes per row
+  uint8_t* pixels = nullptr;  // BGRA rows, top first, owned by the device
+  int dirtyTop = 0, dirtyBottom = 0;  // rows [top, bottom) not yet uploaded
+  void* backend = nullptr;    // backend object
+};
+
+enum class TextureResult { Ok, InvalidCall, OutOfMemory, OutOfVideoMemory };
+
+class Device {
+ public:
+  virtual ~Device() = default;
+  virtual const char* Name() const = 0;  // "gl" or "soft"
+
+  // --- textures
+  virtual TextureResult CreateTexture(int width, int height, DeviceTexture** out) = 0;
+  virtual void DestroyTexture(DeviceTexture* tex) = 0;
+  // Before the CPU copy of `tex` is read or written: draws queued so far are
+  // carried out first, so they see the old pixels.
+  virtual void BeginTextureAccess(DeviceTexture* tex) = 0;
+  // After writing rows [top, bottom) of the CPU copy.
+  virtual void EndTextureAccess(DeviceTexture* tex, int top, int bottom) = 0;
+
+  // --- frame
+  virtual bool BeginScene() = 0;  // false when a scene is already open
+  virtual void EndScene() = 0;
+  // Clears the current target to `argb` (alpha ignored on the back buffer);
+  // `rect` null = everything, else the rectangle (exclusive right/bottom).
+  virtual void Clear(const DeviceRect* rect, uint32_t argb) = 0;
+  virtual void SetBlend(BlendMode mode) = 0;
+  virtual void SetTexture(DeviceTexture* tex) = 0;  // null = untextured (diffuse only)
+  // Queues `count` vertices of a primitive list/strip/fan (count is vertices).
+  virtual void Draw(PrimitiveType type, const Vertex* v, int count) = 0;
+  // Shows the back buffer; false when the device is lost (then Reset).
+  virtual bool Present() = 0;
+  // Re-creates the back buffer at this size (screen-mode switch or recovery).
+  virtual bool Reset(int backWidth, int backHeight) = 0;
+  virtual int BackWidth() const = 0;
+  virtual int BackHeight() const = 0;
+
+  // --- off-screen target (render to texture / bitmap): screen-sized
+  virtual bool SetOffscreenTarget(bool on, int width, int height) = 0;
+  // Reads the current target's pixels as 0xFFRRGGBB (alpha forced to 255).
+  virtual void ReadPixels(uint32_t* dst, int dstPitchBytes, int width, int height) = 0;
+  // Reads the last presented frame (for screenshots), width x height of the back buffer.
+  virtual void ReadFrontBuffer(uint32_t* dst, int dstPitchBytes) = 0;
+
+  // Tests: make the next Present report a lost device.
+  virtual void FailNextPresent() = 0;
+};
+
+// Backend factories. `window` may be null for a headless software device.
+std::unique_ptr<Device> CreateSoftDevice(SDL_Window* window, int width, int height, std::string* error);
+std::unique_ptr<Device> CreateGLDevice(SDL_Window* window, int width, int height, std::string* error);
+
+}  // namespace qor

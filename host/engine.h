@@ -1,0 +1,52 @@
+// Engine-wide state and the script host: start-up, running scripts, the two
+// error channels and the one clean-up that every exit goes through.
+#pragma once
+#include <string>
+
+#include "host/lua.h"
+
+namespace qor {
+
+// The one Lua state (null until start-up creates it, null again after clean-up).
+extern lua_State* g_L;
+
+// Paths fixed at start-up. Folders end in '/'; the exe directory (the game
+// folder) is the current directory for the whole run.
+extern std::string g_exePath;
+extern std::string g_exeDir;
+extern std::string g_tempDir;
+
+// Engine-wide flags read by the clean-up.
+extern bool g_windowCreated;  // gui.create made the window and devices
+extern bool g_consoleOpen;    // the console module is in use
+extern bool g_movieOpen;      // a movie is open
+extern bool g_logEnabled;     // DebugLogMode = 1
+
+// Working copy of the engine key: its first 96 bytes (cipher key parts A and B).
+extern unsigned char g_engineKey[96];
+// The full 100-character engine key compiled into this build.
+extern const char* const kEngineKey;
+
+// The start-up sequence; never returns (exit status 0 after root.lua returns).
+[[noreturn]] void EngineMain();
+
+// Runs a script: loose file first, else archive member (deciphered). Every
+// failure is fatal. The chunk's results are left on the stack.
+void RunScript(lua_State* L, const char* name);
+
+// Shows a fatal error and ends the process with status 255 (-1). `fmt` is a
+// UTF-8 printf format; the arguments are ANSI (CP932) text such as Lua error
+// messages. The text goes to stderr (UTF-8) and, when a display is available,
+// to a message box titled "エラー".
+[[noreturn]] void FatalError(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+
+// The clean-up registered with atexit.
+void ExitCleanup();
+
+// Writes the licence page (HTML) to `f`.
+void WriteLicensePage(FILE* f);
+
+// Registers every module and class in their fixed order, then the error wrapper.
+void RegisterModules(lua_State* L);
+
+}  // namespace qor

@@ -1,0 +1,113 @@
+// Command-line parsing for qor.
+#include "host/options.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace qor {
+
+Options g_options;
+
+namespace {
+
+const char kUsage[] =
+    "usage: qor [options] [GAME_DIR]\n"
+    "Runs the game in GAME_DIR (root.lua, or an archive 00.qar … 99.qar holding it).\n"
+    "Without GAME_DIR: the executable's folder when it holds a game, else the current folder.\n"
+    "\n"
+    "options:\n"
+    "  --headless           no display: offscreen video, dummy audio, scripted dialog answers\n"
+    "  --frames N           after the N-th presented frame, close the window (exit status 0)\n"
+    "  --screenshot FILE    write the last presented frame to FILE (PNG) at exit\n"
+    "  --input FILE         play scripted input events from FILE (see README)\n"
+    "  --answer yes|no      the answer headless message boxes give (default yes)\n"
+    "  --renderer gl|soft   choose the drawing backend (default: gl, soft on software GL)\n"
+    "  --audio-driver NAME  SDL audio driver (headless default: dummy)\n"
+    "  --audio-capture FILE write everything the mixer plays to FILE (WAV)\n"
+    "  --desktop WxH        desktop size assumed by headless runs (default 1920x1080)\n"
+    "  --help, --version\n";
+
+bool NeedValue(int i, int argc, const char* opt) {
+  if (i + 1 < argc) return true;
+  fprintf(stderr, "qor: %s needs a value\n%s", opt, kUsage);
+  return false;
+}
+
+}  // namespace
+
+bool ParseOptions(int argc, char** argv, Options* o, bool* exitNow) {
+  *exitNow = false;
+  for (int i = 1; i < argc; ++i) {
+    const char* a = argv[i];
+    if (!strcmp(a, "--help") || !strcmp(a, "-h")) {
+      fputs(kUsage, stdout);
+      *exitNow = true;
+      return true;
+    } else if (!strcmp(a, "--version")) {
+      printf("qor %s\n", QOR_VERSION);
+      *exitNow = true;
+      return true;
+    } else if (!strcmp(a, "--headless")) {
+      o->headless = true;
+    } else if (!strcmp(a, "--fail-present-once")) {
+      o->failPresentOnce = true;
+    } else if (!strcmp(a, "--frames")) {
+      if (!NeedValue(i, argc, a)) return false;
+      char* end;
+      o->frames = strtol(argv[++i], &end, 10);
+      if (*end || o->frames < 0) {
+        fprintf(stderr, "qor: --frames needs a count of frames, not \"%s\"\n", argv[i]);
+        return false;
+      }
+    } else if (!strcmp(a, "--screenshot")) {
+      if (!NeedValue(i, argc, a)) return false;
+      o->screenshot = argv[++i];
+    } else if (!strcmp(a, "--input")) {
+      if (!NeedValue(i, argc, a)) return false;
+      o->inputFile = argv[++i];
+    } else if (!strcmp(a, "--answer")) {
+      if (!NeedValue(i, argc, a)) return false;
+      const char* v = argv[++i];
+      if (strcmp(v, "yes") && strcmp(v, "no")) {
+        fprintf(stderr, "qor: --answer takes yes or no, not \"%s\"\n", v);
+        return false;
+      }
+      o->answerYes = !strcmp(v, "yes");
+    } else if (!strcmp(a, "--renderer")) {
+      if (!NeedValue(i, argc, a)) return false;
+      const char* v = argv[++i];
+      if (strcmp(v, "gl") && strcmp(v, "soft")) {
+        fprintf(stderr, "qor: --renderer takes gl or soft, not \"%s\"\n", v);
+        return false;
+      }
+      o->renderer = v;
+    } else if (!strcmp(a, "--audio-driver")) {
+      if (!NeedValue(i, argc, a)) return false;
+      o->audioDriver = argv[++i];
+    } else if (!strcmp(a, "--audio-capture")) {
+      if (!NeedValue(i, argc, a)) return false;
+      o->audioCapture = argv[++i];
+    } else if (!strcmp(a, "--desktop")) {
+      if (!NeedValue(i, argc, a)) return false;
+      int w, h;
+      if (sscanf(argv[++i], "%dx%d", &w, &h) != 2 || w <= 0 || h <= 0) {
+        fprintf(stderr, "qor: --desktop takes WIDTHxHEIGHT, not \"%s\"\n", argv[i]);
+        return false;
+      }
+      o->desktopWidth = w;
+      o->desktopHeight = h;
+    } else if (a[0] == '-' && a[1]) {
+      fprintf(stderr, "qor: unknown option %s\n%s", a, kUsage);
+      return false;
+    } else if (o->gameDir.empty()) {
+      o->gameDir = a;
+    } else {
+      fprintf(stderr, "qor: only one game folder may be given (\"%s\", \"%s\")\n", o->gameDir.c_str(), a);
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace qor

@@ -1,0 +1,24 @@
+// Text conversions between UTF-8 (scripts) and the engine's ANSI code page,
+// CP932, through iconv. Characters the target lacks become '?' (the default
+// character), malformed input bytes become '?' too; a conversion never fails.
+#pragma once
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qor {
+
+std::string AnsiToUtf8(std::string_view ansi);
+std::string Utf8ToAnsi(std::string_view utf8);
+
+// UTF-8 to UTF-16 code units (surrogate pairs for characters beyond the BMP).
+std::u16string Utf8ToUtf16(std::string_view utf8);
+
+// Buffer forms for binding code that must not own C++ objects when it raises
+// a Lua error: convert into `dst` (capacity `cap`, always NUL-terminated,
+// cut at a character boundary when too small); returns the length written.
+size_t AnsiToUtf8(const char* src, size_t len, char* dst, size_t cap);
+size_t Utf8ToAnsi(const char* src, size_t len, char* dst, size_t cap);
+
+}  // namespace qor

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Runs one scenario game headless and checks its outcome.
+# usage: run_scenario.sh QOR QAR SCENARIO_DIR WORK_DIR
+#
+# The scenario folder is copied to WORK_DIR (tests may write files there). Optional files:
+#   prepare.sh   run first in WORK_DIR with QOR, QAR, FIXTURES in the environment
+#                (e.g. to pack an archive with qar or copy fixtures)
+#   args         extra command-line options for qor (one line)
+#   exit_code    expected exit status (default 0)
+#   stderr.txt   lines that must each appear in qor's stderr
+#   check.sh     run last in WORK_DIR; gets STDOUT/STDERR file names and the exit status
+set -u
+QOR=$1 QAR=$2 SRC=$3 WORK=$4
+export QOR QAR FIXTURES=${QOR_FIXTURES:-$(dirname "$SRC")/../fixtures} GOLDEN=${QOR_GOLDEN:-}
+rm -rf "$WORK"; mkdir -p "$WORK"; cp -r "$SRC"/. "$WORK"/
+cd "$WORK" || exit 2
+if [ -f prepare.sh ]; then bash prepare.sh || { echo "prepare.sh failed"; exit 1; }; fi
+args=""; [ -f args ] && args=$(cat args)
+want=0; [ -f exit_code ] && want=$(tr -d ' \n' < exit_code)
+export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
+# shellcheck disable=SC2086
+timeout 100 "$QOR" --headless $args . > stdout.txt 2> stderr.out
+got=$?
+status=0
+if [ "$got" != "$want" ]; then
+  echo "exit status $got, expected $want"; status=1
+fi
+if [ -f stderr.txt ]; then
+  while IFS= read -r line; do
+    [ -z "$line" ] && continue
+    grep -qF -- "$line" stderr.out || { echo "stderr lacks: $line"; status=1; }
+  done < stderr.txt
+fi
+if [ $status = 0 ] && [ -f check.sh ]; then
+  STDOUT=stdout.txt STDERR=stderr.out EXIT=$got bash check.sh || { echo "check.sh failed"; status=1; }
+fi
+if [ $status != 0 ]; then
+  echo "--- stdout"; head -c 4000 stdout.txt; echo "--- stderr"; head -c 4000 stderr.out
+fi
+exit $status
