@@ -92,6 +92,11 @@ class Device {
   virtual void FailNextPresent() = 0;
 };
 
+// Asks OpenGL (through a hidden throw-away window and 3.3 core context) for its
+// renderer string; `software` is set for Mesa llvmpipe/softpipe and the like.
+// False when no OpenGL 3.3 context can be had.
+bool ProbeOpenGL(std::string* renderer, bool* software);
+
 // Backend factories. `window` may be null for a headless software device.
 std::unique_ptr<Device> CreateSoftDevice(SDL_Window* window, int width, int height, std::string* error);
 std::unique_ptr<Device> CreateGLDevice(SDL_Window* window, int width, int height, std::string* error);
