@@ -1,8 +1,8 @@
-# Packs the demo's scripts/ folder into 00.qar with the freshly built qar (run at build time).
-if(EXISTS ${DEMO}/scripts)
-  execute_process(COMMAND ${QAR} pack ${DEMO}/scripts -o ${DEMO}/00.qar RESULT_VARIABLE rc)
+# Packs the demo's packed/ folder into 00.qar with the freshly built qar (run at build time).
+if(EXISTS ${DEMO}/packed)
+  execute_process(COMMAND ${QAR} pack ${DEMO}/packed -o ${DEMO}/00.qar RESULT_VARIABLE rc)
   if(NOT rc EQUAL 0)
     message(FATAL_ERROR "qar pack failed")
   endif()
-  file(REMOVE_RECURSE ${DEMO}/scripts)
+  file(REMOVE_RECURSE ${DEMO}/packed)
 endif()
