@@ -1,4 +1,5 @@
--- console output and input on the standard streams.
+-- console output and input on the standard streams. The stdin file beside this
+-- script holds a line in CP932, made with: printf "シフトJIS" | iconv -f UTF-8 -t CP932
 console.open()
 console.write("a") console.write("β") console.write(7, "ignored") console.write("\n")
 console.print(12, "二行目", 1.5)
