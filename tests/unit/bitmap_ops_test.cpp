@@ -257,25 +257,31 @@ TEST(BitmapOps, NegaTwiceRestoresAndKeepsAlpha) {
 }
 
 TEST(BitmapOps, MonotoneFollowsTheDoubleFormulas) {
-  Bmp m(16, 16);
   std::mt19937 rng(11);
-  for (int y = 0; y < 16; ++y)
-    for (int x = 0; x < 16; ++x) m.Set(x, y, rng());
-  Bmp orig(16, 16);
-  BitmapCopyFrom(&orig.b, &m.b);
-  const uint32_t tone = 0x7F30C050u;
-  BitmapMonotone(&m.b, tone);
-  // An independent per-pixel evaluation of the same formulas.
-  double R = 0x30, G = 0xC0, B = 0x50;
-  double Cb = (0.5 * B - 0.332 * G - 0.169 * R) / 255, Cr = (0.5 * R - 0.419 * G - 0.081 * B) / 255;
-  auto lim = [](double v) { return std::min(255, std::max(0, int(v))); };
-  for (int i = 0; i < 256; ++i) {
-    uint32_t p = orig.At(i % 16, i / 16);
-    double r = (p >> 16) & 255, g = (p >> 8) & 255, b = p & 255;
-    double Y = (0.299 * r + 0.587 * g + 0.114 * b) / 255;
-    uint32_t want = (p & 0xFF000000u) | uint32_t(lim((Y + 1.402 * Cr) * 255)) << 16 |
-                    uint32_t(lim((Y - 0.344 * Cb - 0.714 * Cr) * 255)) << 8 | uint32_t(lim((Y + 1.772 * Cb) * 255));
-    ASSERT_EQ(m.At(i % 16, i / 16), want) << i;
+  // Saturated tones push channels past both ends; odd sizes leave a tail
+  // after the four-pixel steps.
+  for (uint32_t tone : {0x7F30C050u, 0xFFFF0000u, 0x000000FFu, 0x0000FF00u, 0x00FFFF00u}) {
+    Bmp m(37, 7);
+    for (int y = 0; y < 7; ++y)
+      for (int x = 0; x < 37; ++x) m.Set(x, y, rng());
+    m.Set(0, 0, 0xFFFFFFFFu);
+    m.Set(1, 0, 0x00000000u);
+    Bmp orig(37, 7);
+    BitmapCopyFrom(&orig.b, &m.b);
+    BitmapMonotone(&m.b, tone);
+    // An independent per-pixel evaluation of the same formulas.
+    double R = (tone >> 16) & 255, G = (tone >> 8) & 255, B = tone & 255;
+    double Cb = (0.5 * B - 0.332 * G - 0.169 * R) / 255, Cr = (0.5 * R - 0.419 * G - 0.081 * B) / 255;
+    auto lim = [](double v) { return std::min(255, std::max(0, int(v))); };
+    for (int i = 0; i < 37 * 7; ++i) {
+      uint32_t p = orig.At(i % 37, i / 37);
+      double r = (p >> 16) & 255, g = (p >> 8) & 255, b = p & 255;
+      double Y = (0.299 * r + 0.587 * g + 0.114 * b) / 255;
+      uint32_t want = (p & 0xFF000000u) | uint32_t(lim((Y + 1.402 * Cr) * 255)) << 16 |
+                      uint32_t(lim((Y - 0.344 * Cb - 0.714 * Cr) * 255)) << 8 |
+                      uint32_t(lim((Y + 1.772 * Cb) * 255));
+      ASSERT_EQ(m.At(i % 37, i / 37), want) << std::hex << tone << " pixel " << std::dec << i;
+    }
   }
 }
 
