@@ -31,7 +31,8 @@ struct Target {
   int width = 0, height = 0;
 };
 
-enum BatchKind { KIND_NONE, KIND_TRIANGLES, KIND_LINES, KIND_POINTS };
+// Lines are drawn as points (see gl_batch.cpp), so two kinds suffice.
+enum BatchKind { KIND_NONE, KIND_TRIANGLES, KIND_POINTS };
 
 // The two shader programs: modulate by a texture, or the diffuse colour alone.
 struct Programs {
@@ -86,6 +87,7 @@ class GLDevice final : public Device {
   void ApplyBatchState();
   void AppendTriangles(PrimitiveType type, const Vertex* v, int count);
   void AppendLines(PrimitiveType type, const Vertex* v, int count);
+  void AppendLine(const Vertex& a, const Vertex& b);
   void AppendPoints(const Vertex* v, int count);
 
   // Textures (gl_texture.cpp).
@@ -96,7 +98,7 @@ class GLDevice final : public Device {
   SDL_GLContext context_ = nullptr;
   Programs programs_;
   GLuint vao_ = 0, vbo_ = 0;
-  size_t vboBytes_ = 0;
+  size_t vboBytes_ = 0, vboOffset_ = 0;
   GLint maxTextureSize_ = 0;
 
   Target back_, front_, offscreen_;
@@ -106,8 +108,10 @@ class GLDevice final : public Device {
   // front_ holds the last presented frame (valid once the back moved on).
   bool frontValid_ = false;
   bool inScene_ = false;
+  bool showOnWindow_ = true;  // false with SDL's offscreen video driver
   bool failNextPresent_ = false;
-  bool lost_ = false;
+  bool lost_ = false;            // GL reported a reset: Present fails until Reset
+  bool recreateOnReset_ = false;  // a (simulated) loss: Reset starts a new context
 
   // The batch: vertices in triangle/line/point lists plus the state they use.
   std::vector<Vertex> batch_;
