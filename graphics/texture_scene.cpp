@@ -1,0 +1,117 @@
+// Off-screen scenes: drawing into a screen-sized target whose pixels are then
+// copied into a texture or a bitmap; and the bitmap <- texture copy.
+#include <algorithm>
+#include <cstring>
+
+#include "graphics/screen.h"
+#include "graphics/texture.h"
+#include "host/binding.h"
+#include "host/engine.h"
+
+namespace qor {
+
+// A texture scene is open (the texture itself may have been released since,
+// in which case the scene still ends but nothing is copied).
+static bool g_textureSceneOpen = false;
+
+// The state every off-screen scene starts with: a black opaque target, normal
+// blending and empty draw caches.
+static void ResetSceneState(Device* dev) {
+  dev->Clear(nullptr, 0xFF000000u);
+  dev->SetBlend(BLEND_NORMAL);
+  g_screen.blend = BLEND_NORMAL;
+  g_screen.boundTexture = nullptr;
+  g_screen.stateBlockApplied = false;
+}
+
+// Back to drawing on the back buffer.
+static void RestoreScreenTarget(Device* dev) {
+  dev->SetOffscreenTarget(false, g_screen.width, g_screen.height);
+  g_screen.boundTexture = nullptr;
+  g_screen.stateBlockApplied = false;
+}
+
+void BeginRenderToTexture(lua_State* L, UTexture* t) {
+  Device* dev = RequireDevice(L);
+  if (g_screen.renderTargetActive) RaiseMessage(L, "レンダリングターゲットはひとつだけです。");
+  if (!t->surface) RaiseMessage(L, "空のテクスチャにはレンダリングできません。");
+  g_screen.renderTargetActive = true;
+  if (!dev->SetOffscreenTarget(true, g_screen.width, g_screen.height))
+    RaiseMessage(L, "テクスチャをレンダリングターゲットにすることに失敗しました。");
+  if (!dev->BeginScene()) RaiseMessage(L, "描画開始に失敗しました。");
+  ResetSceneState(dev);
+  g_renderTargetTexture = t;
+  g_textureSceneOpen = true;
+}
+
+void EndRenderToTexture(lua_State* L) {
+  if (!g_textureSceneOpen) return;
+  Device* dev = RequireDevice(L);
+  g_textureSceneOpen = false;
+  dev->EndScene();
+  g_screen.renderTargetActive = false;
+  if (UTexture* t = g_renderTargetTexture; t && t->surface) {
+    // Only the overlap of screen and texture is copied: a texture smaller than
+    // the screen keeps its size and gets the top-left part of the picture.
+    int w = std::min(g_screen.width, t->allocWidth);
+    int h = std::min(g_screen.height, t->allocHeight);
+    if (w > 0 && h > 0) {
+      uint8_t* px = TextureBeginAccess(t);
+      dev->ReadPixels(reinterpret_cast<uint32_t*>(px), t->surface->pitch, w, h);
+      TextureEndAccess(t, 0, h);
+    }
+  }
+  RestoreScreenTarget(dev);
+  g_renderTargetTexture = nullptr;
+}
+
+void BeginRenderToBitmap(lua_State* L, UBitmap* b) {
+  Device* dev = RequireDevice(L);
+  if (g_screen.renderTargetActive) RaiseMessage(L, "レンダリングターゲットはひとつだけです。");
+  if (BitmapEmpty(b) || b->width != g_screen.width || b->height != g_screen.height) {
+    if (!BitmapCreate(b, g_screen.width, g_screen.height))
+      RaiseMessage(L, "ビットマップを作成できませんでした。(%d %d)", g_screen.width, g_screen.height);
+  }
+  if (!dev->SetOffscreenTarget(true, g_screen.width, g_screen.height))
+    FatalError("内部エラー：レンダーターゲット作成に失敗しました。");
+  g_screen.renderTargetActive = true;
+  if (!dev->BeginScene()) RaiseMessage(L, "描画開始に失敗しました。");
+  ResetSceneState(dev);
+  g_renderTargetBitmap = b;
+}
+
+void EndRenderToBitmap(lua_State* L) {
+  g_screen.renderTargetActive = false;
+  UBitmap* b = g_renderTargetBitmap;
+  if (!b) return;
+  g_renderTargetBitmap = nullptr;
+  Device* dev = RequireDevice(L);
+  dev->EndScene();
+  if (!BitmapEmpty(b)) {
+    int w = std::min(g_screen.width, b->width);
+    int h = std::min(g_screen.height, b->height);
+    if (w > 0 && h > 0) dev->ReadPixels(reinterpret_cast<uint32_t*>(b->pixels), b->width * 4, w, h);
+  }
+  RestoreScreenTarget(dev);
+}
+
+void ForgetRenderTargetBitmap(UBitmap* b) {
+  if (g_renderTargetBitmap == b) g_renderTargetBitmap = nullptr;
+}
+
+void BitmapFromTexture(lua_State* L, UBitmap* b, UTexture* t) {
+  if (!t->surface || t->width <= 0 || t->height <= 0) {
+    // An empty texture gives an empty bitmap.
+    BitmapRelease(b);
+    return;
+  }
+  if (!BitmapCreate(b, t->width, t->height))
+    RaiseMessage(L, "ビットマップを作成できませんでした。(%d %d)", t->width, t->height);
+  const uint8_t* px = TextureBeginAccess(t);
+  int pitch = t->surface->pitch;
+  for (int y = 0; y < t->height; ++y)
+    memcpy(b->pixels + size_t(y) * b->width * 4, px + size_t(y) * pitch, size_t(t->width) * 4);
+  TextureEndAccess(t, 0, 0);
+}
+
+}  // namespace qor
