@@ -1,0 +1,310 @@
+// Triangles, rectangles, points and lines of the software rasteriser.
+// Coverage is decided in exact integer arithmetic on vertices snapped to
+// 1/256 pixel; attributes are evaluated in double at each pixel centre.
+#include "graphics/soft/soft_raster.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace qor::soft {
+namespace {
+
+constexpr int kSub = 256;                  // sub-pixel steps per pixel
+constexpr int64_t kLimit = int64_t(1) << 28;  // |snapped coordinate| limit (about a million pixels)
+constexpr int kChunk = 256;                // pixels shaded per kernel call
+
+// Snaps a coordinate to 1/256 pixel; false for NaN or infinity.
+inline bool Snap(float f, int64_t* out) {
+  if (!std::isfinite(f)) return false;
+  double d = std::floor(static_cast<double>(f) * kSub + 0.5);
+  if (d > kLimit) d = kLimit;
+  if (d < -kLimit) d = -kLimit;
+  *out = static_cast<int64_t>(d);
+  return true;
+}
+
+inline int64_t FloorDiv(int64_t a, int64_t b) {  // b > 0
+  int64_t q = a / b;
+  return (a % b != 0 && a < 0) ? q - 1 : q;
+}
+inline int64_t CeilDiv(int64_t a, int64_t b) { return -FloorDiv(-a, b); }  // b > 0
+
+// Texel index for coordinate t (0..1 across `size` texels), clamped. The
+// position is first rounded to 1/65536 texel, so a coordinate that lies on a
+// texel boundary picks the texel to its right whatever the last bits of the
+// interpolation (the rectangle and triangle paths then always agree).
+inline int Texel(double t, int size) {
+  double x = t * size;
+  if (!(x >= 0)) return 0;  // also NaN
+  if (x >= size) return size - 1;
+  return static_cast<int>(std::floor(x * 65536.0 + 0.5) * (1.0 / 65536.0));
+}
+
+inline uint32_t Fetch(const TextureView& t, double u, double v) {
+  return t.pixels[static_cast<size_t>(Texel(v, t.height)) * t.stride + Texel(u, t.width)];
+}
+
+inline int Clamp255(double c) {
+  double r = std::floor(c + 0.5);
+  return r < 0 ? 0 : r > 255 ? 255 : static_cast<int>(r);
+}
+
+inline double Channel(uint32_t c, int sh) { return static_cast<double>((c >> sh) & 255); }
+
+// Rows of the band that lie inside the target.
+inline void RowLimits(const DrawState& s, int* top, int* bottom) {
+  *top = std::max(0, s.band.top);
+  *bottom = std::min(s.target->height, s.band.bottom);
+}
+
+// Shades pixels [x0, x1) of row `py` from per-pixel source colours produced by
+// `source(px, out)` in chunks, modulated by nothing (source already final).
+template <class Source>
+inline void ShadeRow(const DrawState& s, int py, int x0, int x1, Source&& source) {
+  uint32_t* row = s.target->pixels + static_cast<size_t>(py) * s.target->stride;
+  uint32_t buf[kChunk];
+  for (int x = x0; x < x1; x += kChunk) {
+    int n = std::min(kChunk, x1 - x);
+    for (int k = 0; k < n; ++k) buf[k] = source(x + k);
+    BlendSpan(row + x, buf, n, s.blend);
+  }
+}
+
+void PutPixel(const DrawState& s, int px, int py, uint32_t colour) {
+  int top, bottom;
+  RowLimits(s, &top, &bottom);
+  if (px < 0 || px >= s.target->width || py < top || py >= bottom) return;
+  uint32_t* p = s.target->pixels + static_cast<size_t>(py) * s.target->stride + px;
+  *p = BlendPixel(*p, colour, s.blend);
+}
+
+}  // namespace
+
+void DrawTriangle(const DrawState& s, const Vertex& a, const Vertex& b, const Vertex& c) {
+  const Vertex* v[3] = {&a, &b, &c};
+  int64_t X[3], Y[3];
+  for (int i = 0; i < 3; ++i)
+    if (!Snap(v[i]->x, &X[i]) || !Snap(v[i]->y, &Y[i])) return;
+  int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0]);
+  if (area == 0) return;
+  if (area < 0) {  // no culling: make the winding positive
+    std::swap(v[1], v[2]);
+    std::swap(X[1], X[2]);
+    std::swap(Y[1], Y[2]);
+    area = -area;
+  }
+  int top, bottom;
+  RowLimits(s, &top, &bottom);
+  int64_t minX = std::min({X[0], X[1], X[2]}), maxX = std::max({X[0], X[1], X[2]});
+  int64_t minY = std::min({Y[0], Y[1], Y[2]}), maxY = std::max({Y[0], Y[1], Y[2]});
+  int64_t pxLo = std::max<int64_t>(CeilDiv(minX, kSub), 0);
+  int64_t pxHi = std::min<int64_t>(FloorDiv(maxX, kSub), s.target->width - 1);
+  int64_t pyLo = std::max<int64_t>(CeilDiv(minY, kSub), top);
+  int64_t pyHi = std::min<int64_t>(FloorDiv(maxY, kSub), bottom - 1);
+  if (pxLo > pxHi || pyLo > pyHi) return;
+
+  // Edge i runs from vertex i to vertex i+1: E(p) = ex*(py - ay) - ey*(px - ax),
+  // positive inside. A pixel centre on the edge counts only for top or left edges.
+  int64_t ex[3], ey[3], need[3];
+  for (int i = 0; i < 3; ++i) {
+    int j = (i + 1) % 3;
+    ex[i] = X[j] - X[i];
+    ey[i] = Y[j] - Y[i];
+    bool topLeft = ey[i] < 0 || (ey[i] == 0 && ex[i] > 0);
+    need[i] = topLeft ? 0 : 1;
+  }
+  // Barycentric weights: vertex 1 ~ edge 2 (v2->v0), vertex 2 ~ edge 0 (v0->v1).
+  const double invA = 1.0 / static_cast<double>(area);
+  const bool textured = s.texture.pixels != nullptr;
+  const float u0 = v[0]->u, du1 = v[1]->u - u0, du2 = v[2]->u - u0;
+  const float w0 = v[0]->v, dv1 = v[1]->v - w0, dv2 = v[2]->v - w0;
+  const bool flat = a.diffuse == b.diffuse && b.diffuse == c.diffuse;
+  double c0[4], dc1[4], dc2[4];
+  for (int k = 0; k < 4; ++k) {
+    c0[k] = Channel(v[0]->diffuse, k * 8);
+    dc1[k] = Channel(v[1]->diffuse, k * 8) - c0[k];
+    dc2[k] = Channel(v[2]->diffuse, k * 8) - c0[k];
+  }
+  const uint32_t flatColour = a.diffuse;
+
+  for (int64_t py = pyLo; py <= pyHi; ++py) {
+    const int64_t sy = py * kSub;
+    int64_t cst[3], step[3];
+    int64_t lo = pxLo, hi = pxHi;
+    for (int i = 0; i < 3; ++i) {
+      // E(px) = cst + px * step
+      step[i] = -ey[i] * kSub;
+      cst[i] = ex[i] * (sy - Y[i]) + ey[i] * X[i];
+      if (step[i] > 0) {
+        lo = std::max(lo, CeilDiv(need[i] - cst[i], step[i]));
+      } else if (step[i] < 0) {
+        hi = std::min(hi, FloorDiv(cst[i] - need[i], -step[i]));
+      } else if (cst[i] < need[i]) {
+        lo = hi + 1;
+      }
+    }
+    if (lo > hi) continue;
+    auto source = [&](int px) -> uint32_t {
+      double e2 = static_cast<double>(cst[2] + px * step[2]);
+      double e0 = static_cast<double>(cst[0] + px * step[0]);
+      double b1 = e2 * invA, b2 = e0 * invA;
+      uint32_t col = flatColour;
+      if (!flat) {
+        col = 0;
+        for (int k = 0; k < 4; ++k) col |= static_cast<uint32_t>(Clamp255(c0[k] + b1 * dc1[k] + b2 * dc2[k])) << (k * 8);
+      }
+      if (!textured) return col;
+      uint32_t t = Fetch(s.texture, u0 + b1 * du1 + b2 * du2, w0 + b1 * dv1 + b2 * dv2);
+      return col == 0xFFFFFFFFu ? t : Modulate(t, col);
+    };
+    ShadeRow(s, static_cast<int>(py), static_cast<int>(lo), static_cast<int>(hi) + 1, source);
+  }
+}
+
+bool DrawRectangleFast(const DrawState& s, const Vertex& a, const Vertex& b, const Vertex& c, const Vertex& d) {
+  // a-b the top (or bottom) edge, c-d the other, a-c and b-d the vertical edges.
+  if (a.y != b.y || c.y != d.y || a.x != c.x || b.x != d.x) return false;
+  if (a.u != c.u || b.u != d.u || a.v != b.v || c.v != d.v) return false;
+  if (a.diffuse != b.diffuse || a.diffuse != c.diffuse || a.diffuse != d.diffuse) return false;
+  int64_t X0, X1, Y0, Y1;
+  if (!Snap(a.x, &X0) || !Snap(b.x, &X1) || !Snap(a.y, &Y0) || !Snap(c.y, &Y1)) return true;  // nothing to draw
+  double uA = a.u, uB = b.u, vA = a.v, vB = c.v;
+  if (X0 > X1) std::swap(X0, X1), std::swap(uA, uB);
+  if (Y0 > Y1) std::swap(Y0, Y1), std::swap(vA, vB);
+  if (X0 == X1 || Y0 == Y1) return true;
+  int top, bottom;
+  RowLimits(s, &top, &bottom);
+  // Left and top edges include centres lying on them, right and bottom do not.
+  int64_t pxLo = std::max<int64_t>(CeilDiv(X0, kSub), 0);
+  int64_t pxHi = std::min<int64_t>(CeilDiv(X1, kSub), s.target->width);  // exclusive
+  int64_t pyLo = std::max<int64_t>(CeilDiv(Y0, kSub), top);
+  int64_t pyHi = std::min<int64_t>(CeilDiv(Y1, kSub), bottom);
+  if (pxLo >= pxHi || pyLo >= pyHi) return true;
+  const int x0 = static_cast<int>(pxLo), x1 = static_cast<int>(pxHi);
+  const uint32_t colour = a.diffuse;
+  Surface& t = *s.target;
+
+  if (!s.texture.pixels) {
+    for (int64_t py = pyLo; py < pyHi; ++py)
+      BlendFill(t.pixels + static_cast<size_t>(py) * t.stride + x0, colour, x1 - x0, s.blend);
+    return true;
+  }
+  const TextureView& tex = s.texture;
+  const double du = (uB - uA) / static_cast<double>(X1 - X0), dv = (vB - vA) / static_cast<double>(Y1 - Y0);
+  auto uAt = [&](int64_t px) { return uA + static_cast<double>(px * kSub - X0) * du; };
+  auto vAt = [&](int64_t py) { return vA + static_cast<double>(py * kSub - Y0) * dv; };
+  // Texel columns are the same on every row: when they run one to one the
+  // texture row is blended straight from the texture.
+  const int tx0 = Texel(uAt(x0), tex.width);
+  bool direct = true;
+  for (int px = x0; px < x1 && direct; ++px) direct = Texel(uAt(px), tex.width) == tx0 + (px - x0);
+  uint32_t cols[kChunk], buf[kChunk];
+  for (int64_t py = pyLo; py < pyHi; ++py) {
+    const uint32_t* src = tex.pixels + static_cast<size_t>(Texel(vAt(py), tex.height)) * tex.stride;
+    uint32_t* dst = t.pixels + static_cast<size_t>(py) * t.stride;
+    for (int x = x0; x < x1; x += kChunk) {
+      int n = std::min(kChunk, x1 - x);
+      const uint32_t* run;
+      if (direct) {
+        run = src + tx0 + (x - x0);
+      } else {
+        if (py == pyLo || x1 - x0 > kChunk) {
+          for (int k = 0; k < n; ++k) cols[k] = static_cast<uint32_t>(Texel(uAt(x + k), tex.width));
+        }
+        for (int k = 0; k < n; ++k) buf[k] = src[cols[k]];
+        run = buf;
+      }
+      if (colour != 0xFFFFFFFFu) {
+        ModulateSpan(buf, run, n, colour);
+        run = buf;
+      }
+      BlendSpan(dst + x, run, n, s.blend);
+    }
+  }
+  return true;
+}
+
+void DrawPoint(const DrawState& s, const Vertex& p) {
+  int64_t X, Y;
+  if (!Snap(p.x, &X) || !Snap(p.y, &Y)) return;
+  // The pixel whose area contains the point (a point on a boundary goes right/down).
+  int64_t px = FloorDiv(X + kSub / 2, kSub), py = FloorDiv(Y + kSub / 2, kSub);
+  if (px < 0 || py < 0 || px >= s.target->width || py >= s.target->height) return;
+  uint32_t colour = p.diffuse;
+  if (s.texture.pixels) colour = Modulate(Fetch(s.texture, p.u, p.v), colour);
+  PutPixel(s, static_cast<int>(px), static_cast<int>(py), colour);
+}
+
+void DrawLine(const DrawState& s, const Vertex& a, const Vertex& b) {
+  int64_t X0, Y0, X1, Y1;
+  if (!Snap(a.x, &X0) || !Snap(a.y, &Y0) || !Snap(b.x, &X1) || !Snap(b.y, &Y1)) return;
+  int64_t dx = X1 - X0, dy = Y1 - Y0;
+  if (dx == 0 && dy == 0) return;
+  // Along the major axis, the pixels whose centre line (px + 0.5 for x-major)
+  // lies in [start, end) in the direction of travel; across it, the pixel
+  // nearest the line at that centre (ties go right/down).
+  const bool xMajor = (dx < 0 ? -dx : dx) >= (dy < 0 ? -dy : dy);
+  int64_t M0 = xMajor ? X0 : Y0, M1 = xMajor ? X1 : Y1, N0 = xMajor ? Y0 : X0;
+  int64_t dm = M1 - M0, dn = xMajor ? dy : dx;
+  int64_t first, last, stepDir;
+  if (dm > 0) {
+    first = CeilDiv(M0 - kSub / 2, kSub);
+    last = CeilDiv(M1 - kSub / 2, kSub) - 1;
+    stepDir = 1;
+  } else {
+    first = FloorDiv(M0 - kSub / 2, kSub);
+    last = FloorDiv(M1 - kSub / 2, kSub) + 1;
+    stepDir = -1;
+  }
+  const int64_t span = (last - first) * stepDir;
+  if (span < 0) return;
+  const int64_t adm = dm < 0 ? -dm : dm, sgn = dm < 0 ? -1 : 1;
+  const int64_t limit = xMajor ? s.target->width : s.target->height;
+  for (int64_t k = 0; k <= span; ++k) {
+    int64_t m = first + k * stepDir;
+    if (m < -1 || m > limit) {  // skip straight to the visible range
+      if ((stepDir > 0 && m < 0) || (stepDir < 0 && m > limit)) continue;
+      break;
+    }
+    // n(m) = N0 + (m*256 - M0) * dn / dm, rounded to the nearest pixel.
+    int64_t num = (N0 + kSub / 2) * adm + (m * kSub - M0) * dn * sgn;
+    int64_t n = FloorDiv(num, adm * kSub);
+    double t = static_cast<double>(m * kSub - M0) / static_cast<double>(dm);
+    uint32_t colour = 0;
+    for (int c = 0; c < 4; ++c) {
+      double c0 = Channel(a.diffuse, c * 8);
+      colour |= static_cast<uint32_t>(Clamp255(c0 + t * (Channel(b.diffuse, c * 8) - c0))) << (c * 8);
+    }
+    if (s.texture.pixels) colour = Modulate(Fetch(s.texture, a.u + t * (b.u - a.u), a.v + t * (b.v - a.v)), colour);
+    if (xMajor)
+      PutPixel(s, static_cast<int>(m), static_cast<int>(n), colour);
+    else
+      PutPixel(s, static_cast<int>(n), static_cast<int>(m), colour);
+  }
+}
+
+void DrawPrimitive(const DrawState& s, PrimitiveType type, const Vertex* v, int count) {
+  switch (type) {
+    case PT_POINTLIST:
+      for (int i = 0; i < count; ++i) DrawPoint(s, v[i]);
+      break;
+    case PT_LINELIST:
+      for (int i = 0; i + 1 < count; i += 2) DrawLine(s, v[i], v[i + 1]);
+      break;
+    case PT_LINESTRIP:
+      for (int i = 0; i + 1 < count; ++i) DrawLine(s, v[i], v[i + 1]);
+      break;
+    case PT_TRIANGLELIST:
+      for (int i = 0; i + 2 < count; i += 3) DrawTriangle(s, v[i], v[i + 1], v[i + 2]);
+      break;
+    case PT_TRIANGLESTRIP:
+      if (count == 4 && DrawRectangleFast(s, v[0], v[1], v[2], v[3])) break;
+      for (int i = 0; i + 2 < count; ++i) DrawTriangle(s, v[i], v[i + 1], v[i + 2]);
+      break;
+    case PT_TRIANGLEFAN:
+      for (int i = 1; i + 1 < count; ++i) DrawTriangle(s, v[0], v[i], v[i + 1]);
+      break;
+  }
+}
+
+}  // namespace qor::soft

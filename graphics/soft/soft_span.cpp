@@ -1,0 +1,108 @@
+// Span kernels of the software rasteriser: blend and modulate runs of pixels.
+// The SSE2 paths compute exactly what BlendPixel/Modulate compute per pixel:
+// products fit in 16-bit lanes (255*255 + 128 + 254 < 65536), and the
+// division by 255 with rounding is ((x + 128) + ((x + 128) >> 8)) >> 8.
+#include <cstring>
+
+#include "graphics/soft/soft_raster.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#define QOR_SOFT_SSE2 1
+#endif
+
+namespace qor::soft {
+
+#if QOR_SOFT_SSE2
+namespace {
+
+inline __m128i Div255x8(__m128i x) {
+  x = _mm_add_epi16(x, _mm_set1_epi16(128));
+  return _mm_srli_epi16(_mm_add_epi16(x, _mm_srli_epi16(x, 8)), 8);
+}
+
+// Broadcasts each pixel's alpha lane (lane 3 of 4) over its four lanes.
+inline __m128i SplatAlpha(__m128i p16) {
+  p16 = _mm_shufflelo_epi16(p16, _MM_SHUFFLE(3, 3, 3, 3));
+  return _mm_shufflehi_epi16(p16, _MM_SHUFFLE(3, 3, 3, 3));
+}
+
+inline __m128i BlendNormal2(__m128i s16, __m128i d16) {
+  __m128i a = SplatAlpha(s16);
+  __m128i ia = _mm_sub_epi16(_mm_set1_epi16(255), a);
+  __m128i x = _mm_add_epi16(_mm_mullo_epi16(s16, a), _mm_mullo_epi16(d16, ia));
+  return Div255x8(x);
+}
+
+inline __m128i ScaleBySrcAlpha2(__m128i s16) {
+  return Div255x8(_mm_mullo_epi16(s16, SplatAlpha(s16)));
+}
+
+}  // namespace
+#endif
+
+void BlendSpan(uint32_t* dst, const uint32_t* src, int n, BlendMode mode) {
+  int i = 0;
+#if QOR_SOFT_SSE2
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+  const __m128i alphaMask = opaque;
+  if (mode == BLEND_ADD) {
+    for (; i + 4 <= n; i += 4) {
+      __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+      __m128i a = _mm_and_si128(s, alphaMask);
+      if (_mm_movemask_epi8(_mm_cmpeq_epi32(a, zero)) == 0xFFFF) continue;  // all transparent
+      __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
+      __m128i lo = ScaleBySrcAlpha2(_mm_unpacklo_epi8(s, zero));
+      __m128i hi = ScaleBySrcAlpha2(_mm_unpackhi_epi8(s, zero));
+      __m128i r = _mm_adds_epu8(d, _mm_packus_epi16(lo, hi));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_or_si128(r, opaque));
+    }
+  } else {
+    for (; i + 4 <= n; i += 4) {
+      __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+      __m128i a = _mm_and_si128(s, alphaMask);
+      int transparent = _mm_movemask_epi8(_mm_cmpeq_epi32(a, zero));
+      if (transparent == 0xFFFF) continue;
+      if (_mm_movemask_epi8(_mm_cmpeq_epi32(a, alphaMask)) == 0xFFFF) {  // all opaque
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), s);
+        continue;
+      }
+      __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
+      __m128i lo = BlendNormal2(_mm_unpacklo_epi8(s, zero), _mm_unpacklo_epi8(d, zero));
+      __m128i hi = BlendNormal2(_mm_unpackhi_epi8(s, zero), _mm_unpackhi_epi8(d, zero));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_or_si128(_mm_packus_epi16(lo, hi), opaque));
+    }
+  }
+#endif
+  for (; i < n; ++i) dst[i] = BlendPixel(dst[i], src[i], mode);
+}
+
+void ModulateSpan(uint32_t* dst, const uint32_t* src, int n, uint32_t colour) {
+  int i = 0;
+#if QOR_SOFT_SSE2
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i c = _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int>(colour)), zero);
+  for (; i + 4 <= n; i += 4) {
+    __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+    __m128i lo = Div255x8(_mm_mullo_epi16(_mm_unpacklo_epi8(s, zero), c));
+    __m128i hi = Div255x8(_mm_mullo_epi16(_mm_unpackhi_epi8(s, zero), c));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_packus_epi16(lo, hi));
+  }
+#endif
+  for (; i < n; ++i) dst[i] = Modulate(src[i], colour);
+}
+
+void BlendFill(uint32_t* dst, uint32_t colour, int n, BlendMode mode) {
+  uint32_t a = colour >> 24;
+  if (a == 0) return;
+  if (a == 255 && mode == BLEND_NORMAL) {
+    for (int i = 0; i < n; ++i) dst[i] = colour;
+    return;
+  }
+  uint32_t buf[64];
+  for (int i = 0; i < 64; ++i) buf[i] = colour;
+  for (int i = 0; i < n; i += 64) BlendSpan(dst + i, buf, n - i < 64 ? n - i : 64, mode);
+}
+
+}  // namespace qor::soft

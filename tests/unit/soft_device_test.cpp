@@ -1,0 +1,321 @@
+// The software device: coverage, sampling, blending and the frame, checked
+// against pixels computed here from the drawing rules.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "graphics/device.h"
+#include "graphics/soft/soft_raster.h"
+
+using namespace qor;
+
+namespace {
+
+struct Fixture {
+  std::unique_ptr<Device> dev;
+  int w, h;
+  Fixture(int width, int height) : w(width), h(height) {
+    std::string err;
+    dev = CreateSoftDevice(nullptr, w, h, &err);
+    EXPECT_TRUE(dev) << err;
+  }
+  std::vector<uint32_t> Read() {
+    std::vector<uint32_t> px(static_cast<size_t>(w) * h);
+    dev->ReadPixels(px.data(), w * 4, w, h);
+    return px;
+  }
+  uint32_t At(int x, int y) { return Read()[static_cast<size_t>(y) * w + x]; }
+};
+
+Vertex V(float x, float y, uint32_t c = 0xFFFFFFFF, float u = 0, float v = 0) { return Vertex{x, y, 0, 1, c, u, v}; }
+
+// The quad a sprite draw sends: top-left at pixel (dx, dy), texels (sx, sy, w, h).
+void Sprite(Device* d, const DeviceTexture* t, int dx, int dy, int w, int h, int sx, int sy, uint32_t c = 0xFFFFFFFF) {
+  float x0 = dx - 0.5f, y0 = dy - 0.5f, x1 = x0 + w, y1 = y0 + h;
+  float uL = float(sx) / t->width, uR = float(sx + w) / t->width;
+  float vT = float(sy) / t->height, vB = float(sy + h) / t->height;
+  Vertex q[4] = {V(x0, y0, c, uL, vT), V(x1, y0, c, uR, vT), V(x0, y1, c, uL, vB), V(x1, y1, c, uR, vB)};
+  d->Draw(PT_TRIANGLESTRIP, q, 4);
+}
+
+DeviceTexture* MakeTexture(Device* d, int w, int h, uint32_t (*fill)(int, int)) {
+  DeviceTexture* t = nullptr;
+  EXPECT_EQ(d->CreateTexture(w, h, &t), TextureResult::Ok);
+  d->BeginTextureAccess(t);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) reinterpret_cast<uint32_t*>(t->pixels + y * t->pitch)[x] = fill(x, y);
+  d->EndTextureAccess(t, 0, h);
+  return t;
+}
+
+uint32_t Pattern(int x, int y) { return 0xFF000000u | (x * 7 + 1) << 16 | (y * 13 + 2) << 8 | ((x ^ y) & 255); }
+
+}  // namespace
+
+TEST(SoftArithmetic, Div255RoundsToNearestOverTheWholeRange) {
+  for (uint32_t x = 0; x <= 65280; ++x) ASSERT_EQ(soft::Div255(x), uint32_t(std::floor(x / 255.0 + 0.5))) << x;
+}
+
+TEST(SoftArithmetic, VectorKernelsMatchThePerPixelReference) {
+  std::mt19937 rng(7);
+  std::vector<uint32_t> src(67), dst(67), want(67);
+  for (int mode = 0; mode < 2; ++mode) {
+    for (int round = 0; round < 200; ++round) {
+      for (size_t i = 0; i < src.size(); ++i) {
+        src[i] = rng();
+        dst[i] = rng() | 0xFF000000u;
+        // runs of fully transparent and fully opaque pixels take the short cuts
+        if (round % 3 == 1) src[i] &= 0x00FFFFFF;
+        if (round % 3 == 2) src[i] |= 0xFF000000u;
+        want[i] = soft::BlendPixel(dst[i], src[i], BlendMode(mode));
+      }
+      int n = 1 + round % 67;
+      soft::BlendSpan(dst.data(), src.data(), n, BlendMode(mode));
+      for (int i = 0; i < n; ++i) ASSERT_EQ(dst[i], want[i]) << "mode " << mode << " pixel " << i;
+    }
+  }
+  for (int round = 0; round < 100; ++round) {
+    uint32_t colour = rng();
+    for (size_t i = 0; i < src.size(); ++i) src[i] = rng();
+    soft::ModulateSpan(dst.data(), src.data(), 67, colour);
+    for (int i = 0; i < 67; ++i) ASSERT_EQ(dst[i], soft::Modulate(src[i], colour));
+  }
+}
+
+TEST(SoftArithmetic, BlendFormulas) {
+  // normal: 200*128 + 100*127 = 38300 -> 150.196 -> 150
+  EXPECT_EQ(soft::BlendPixel(0xFF646464, 0x80C8C8C8, BLEND_NORMAL), 0xFF969696u);
+  // additive saturates: 100 + round(200*128/255)=100+100=200; 250 + 100 -> 255
+  EXPECT_EQ(soft::BlendPixel(0xFF64FA00, 0x80C8C8C8, BLEND_ADD), 0xFFC8FF64u);
+  EXPECT_EQ(soft::Modulate(0xFF808080, 0x80FF4000), 0x80802000u);  // 128*64/255 = 32.1
+}
+
+TEST(SoftDraw, SpriteAtHalfPixelOffsetMapsEachPixelToItsTexel) {
+  Fixture f(64, 48);
+  DeviceTexture* t = MakeTexture(f.dev.get(), 20, 10, Pattern);
+  f.dev->SetTexture(t);
+  Sprite(f.dev.get(), t, 5, 7, 20, 10, 0, 0);
+  Sprite(f.dev.get(), t, 30, 20, 8, 6, 11, 3);  // a sub-rectangle
+  auto px = f.Read();
+  for (int y = 0; y < f.h; ++y) {
+    for (int x = 0; x < f.w; ++x) {
+      uint32_t want = 0xFF000000u;
+      if (x >= 5 && x < 25 && y >= 7 && y < 17) want = Pattern(x - 5, y - 7);
+      if (x >= 30 && x < 38 && y >= 20 && y < 26) want = Pattern(x - 30 + 11, y - 20 + 3);
+      ASSERT_EQ(px[y * f.w + x], want) << x << "," << y;
+    }
+  }
+  f.dev->DestroyTexture(t);
+}
+
+TEST(SoftDraw, NonPowerOfTwoAndScaledQuadsSampleByFloor) {
+  Fixture f(40, 4);
+  DeviceTexture* t = MakeTexture(f.dev.get(), 3, 1, [](int x, int) { return 0xFF000000u | uint32_t(x + 1); });
+  f.dev->SetTexture(t);
+  // 3 texels stretched over 30 pixels: pixel i samples floor((i + 0.5) / 10)
+  Vertex q[4] = {V(-0.5f, -0.5f, 0xFFFFFFFF, 0, 0), V(29.5f, -0.5f, 0xFFFFFFFF, 1, 0), V(-0.5f, 0.5f, 0xFFFFFFFF, 0, 1),
+                 V(29.5f, 0.5f, 0xFFFFFFFF, 1, 1)};
+  f.dev->Draw(PT_TRIANGLESTRIP, q, 4);
+  auto px = f.Read();
+  for (int x = 0; x < 30; ++x) EXPECT_EQ(px[x], 0xFF000000u | uint32_t(x / 10 + 1)) << x;
+  EXPECT_EQ(px[30], 0xFF000000u);
+  EXPECT_EQ(px[f.w], 0xFF000000u);  // row 1 untouched: bottom edge excluded
+  f.dev->DestroyTexture(t);
+}
+
+TEST(SoftDraw, SharedEdgesAreDrawnOnce) {
+  Fixture f(32, 32);
+  // A half-transparent quad as a fan (general path) and as a slanted strip: a
+  // pixel on the diagonal blended twice would come out brighter.
+  uint32_t c = 0x80FFFFFF;
+  Vertex fan[4] = {V(2, 2, c), V(12, 2, c), V(12, 12, c), V(2, 12, c)};
+  f.dev->Draw(PT_TRIANGLEFAN, fan, 4);
+  Vertex strip[4] = {V(16, 16, c), V(30.25f, 17, c), V(15, 29.5f, c), V(29, 30, c)};
+  f.dev->Draw(PT_TRIANGLESTRIP, strip, 4);
+  auto px = f.Read();
+  uint32_t once = soft::BlendPixel(0xFF000000u, c, BLEND_NORMAL);
+  int covered = 0;
+  for (uint32_t p : px) {
+    ASSERT_TRUE(p == 0xFF000000u || p == once) << std::hex << p;
+    covered += p == once;
+  }
+  // The axis-aligned fan covers [2,12) x [2,12): left/top edges in, right/bottom out.
+  for (int y = 0; y < 14; ++y)
+    for (int x = 0; x < 14; ++x) EXPECT_EQ(px[y * 32 + x] == once, x >= 2 && x < 12 && y >= 2 && y < 12) << x << "," << y;
+  EXPECT_GT(covered, 100 + 150);
+}
+
+TEST(SoftDraw, FastRectangleMatchesTheTrianglePath) {
+  Fixture a(48, 48), b(48, 48);
+  DeviceTexture* ta = MakeTexture(a.dev.get(), 16, 16, Pattern);
+  DeviceTexture* tb = MakeTexture(b.dev.get(), 16, 16, Pattern);
+  a.dev->SetTexture(ta);
+  b.dev->SetTexture(tb);
+  const float offs[][2] = {{-0.5f, -0.5f}, {3.25f, 7.75f}, {10.5f, 0.5f}, {-4.5f, 40.5f}, {20.1f, 20.9f}};
+  for (auto& o : offs) {
+    for (uint32_t c : {0xFFFFFFFFu, 0x7F80FF40u}) {
+      for (float scale : {1.0f, 1.5f, 0.75f}) {
+        float x0 = o[0], y0 = o[1], x1 = x0 + 16 * scale, y1 = y0 + 16 * scale;
+        Vertex q[4] = {V(x0, y0, c, 0, 0), V(x1, y0, c, 1, 0), V(x0, y1, c, 0, 1), V(x1, y1, c, 1, 1)};
+        a.dev->Draw(PT_TRIANGLESTRIP, q, 4);  // the rectangle path
+        Vertex fan[4] = {q[0], q[1], q[3], q[2]};
+        b.dev->Draw(PT_TRIANGLEFAN, fan, 4);  // the general path
+      }
+    }
+  }
+  EXPECT_EQ(a.Read(), b.Read());
+  a.dev->DestroyTexture(ta);
+  b.dev->DestroyTexture(tb);
+}
+
+TEST(SoftDraw, ModulateAndBlendModes) {
+  Fixture f(8, 2);
+  f.dev->Clear(nullptr, 0xFF406080);
+  DeviceTexture* t = MakeTexture(f.dev.get(), 1, 1, [](int, int) { return 0xC0FF8020u; });
+  f.dev->SetTexture(t);
+  Sprite(f.dev.get(), t, 0, 0, 4, 1, 0, 0, 0x80FFFFFF);  // alpha 0xC0 x 0x80
+  f.dev->SetBlend(BLEND_ADD);
+  Sprite(f.dev.get(), t, 4, 0, 4, 1, 0, 0, 0xFF80FF80);
+  f.dev->SetTexture(nullptr);
+  Vertex q[4] = {V(-0.5f, 0.5f, 0x40FF0000), V(7.5f, 0.5f, 0x40FF0000), V(-0.5f, 1.5f, 0x40FF0000), V(7.5f, 1.5f, 0x40FF0000)};
+  f.dev->Draw(PT_TRIANGLESTRIP, q, 4);
+  auto px = f.Read();
+  uint32_t bg = 0xFF406080;
+  uint32_t src0 = soft::Modulate(0xC0FF8020u, 0x80FFFFFF);
+  EXPECT_EQ(src0, 0x60FF8020u);
+  EXPECT_EQ(px[0], soft::BlendPixel(bg, src0, BLEND_NORMAL));
+  EXPECT_EQ(px[4], soft::BlendPixel(bg, soft::Modulate(0xC0FF8020u, 0xFF80FF80), BLEND_ADD));
+  EXPECT_EQ(px[8], soft::BlendPixel(bg, 0x40FF0000, BLEND_ADD));  // untextured: the diffuse alone
+  EXPECT_EQ(px[8], 0xFF806080u);
+  f.dev->DestroyTexture(t);
+}
+
+TEST(SoftDraw, InterpolatesVertexColours) {
+  Fixture f(11, 1);
+  Vertex q[4] = {V(-0.5f, -0.5f, 0xFF000000), V(10.5f, -0.5f, 0xFF0000FF), V(-0.5f, 0.5f, 0xFF000000),
+                 V(10.5f, 0.5f, 0xFF0000FF)};
+  f.dev->Draw(PT_TRIANGLESTRIP, q, 4);
+  auto px = f.Read();
+  for (int x = 0; x < 11; ++x) EXPECT_EQ(px[x] & 255, uint32_t(std::floor((x + 0.5) * 255 / 11 + 0.5))) << x;
+}
+
+TEST(SoftDraw, PointsAndLines) {
+  Fixture f(16, 16);
+  Vertex pts[3] = {V(3, 4, 0xFFFF0000), V(5.49f, 6.5f, 0xFF00FF00), V(-1, 2, 0xFFFFFFFF)};
+  f.dev->Draw(PT_POINTLIST, pts, 3);
+  EXPECT_EQ(f.At(3, 4), 0xFFFF0000u);
+  EXPECT_EQ(f.At(5, 7), 0xFF00FF00u);  // y 6.5 lies on the boundary: goes down
+
+  Fixture g(16, 16);
+  Vertex strip[3] = {V(1, 1, 0xFFFFFFFF), V(6, 1, 0xFFFFFFFF), V(6, 4, 0xFFFFFFFF)};
+  g.dev->Draw(PT_LINESTRIP, strip, 3);
+  Vertex diag[2] = {V(8, 8, 0xFF0000FF), V(12, 12, 0xFF0000FF)};
+  g.dev->Draw(PT_LINELIST, diag, 2);
+  auto px = g.Read();
+  int lit = 0;
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) {
+      bool want = (y == 1 && x >= 1 && x < 6) || (x == 6 && y >= 1 && y < 4) || (x == y && x >= 8 && x < 12);
+      EXPECT_EQ(px[y * 16 + x] != 0xFF000000u, want) << x << "," << y;
+      lit += want;
+    }
+  EXPECT_EQ(lit, 5 + 3 + 4);
+}
+
+TEST(SoftDraw, DegenerateAndHugeInputsAreSafe) {
+  Fixture f(8, 8);
+  float nan = std::nanf("");
+  Vertex bad[3] = {V(nan, 0), V(4, 4), V(0, 4)};
+  f.dev->Draw(PT_TRIANGLELIST, bad, 3);
+  Vertex huge[3] = {V(-1e30f, -1e30f, 0xFF102030), V(1e30f, -1e30f, 0xFF102030), V(0, 1e30f, 0xFF102030)};
+  f.dev->Draw(PT_TRIANGLELIST, huge, 3);
+  Vertex line[2] = {V(-1e9f, 3), V(1e9f, 3)};
+  f.dev->Draw(PT_LINELIST, line, 2);
+  Vertex partial[2] = {V(0, 0), V(1, 1)};
+  f.dev->Draw(PT_TRIANGLELIST, partial, 2);  // too few vertices: nothing
+  auto px = f.Read();
+  EXPECT_EQ(px[0], 0xFF102030u);           // the huge triangle covers the screen
+  EXPECT_EQ(px[3 * 8 + 5], 0xFFFFFFFFu);  // the long line crosses it
+}
+
+TEST(SoftFrame, ClearRectangleExcludesRightAndBottom) {
+  Fixture f(6, 5);
+  f.dev->Clear(nullptr, 0x00123456);  // alpha ignored
+  DeviceRect r{0, 0, 5, 4};
+  f.dev->Clear(&r, 0xFF000000);
+  auto px = f.Read();
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 6; ++x) EXPECT_EQ(px[y * 6 + x], (x == 5 || y == 4) ? 0xFF123456u : 0xFF000000u) << x << "," << y;
+}
+
+TEST(SoftFrame, QueuedDrawsSeeTexturePixelsOfTheirTime) {
+  Fixture f(4, 1);
+  DeviceTexture* t = MakeTexture(f.dev.get(), 1, 1, [](int, int) { return 0xFF0000FFu; });
+  f.dev->SetTexture(t);
+  Sprite(f.dev.get(), t, 0, 0, 2, 1, 0, 0);
+  f.dev->BeginTextureAccess(t);  // the queued sprite is drawn before the write
+  *reinterpret_cast<uint32_t*>(t->pixels) = 0xFF00FF00u;
+  f.dev->EndTextureAccess(t, 0, 1);
+  Sprite(f.dev.get(), t, 2, 0, 2, 1, 0, 0);
+  auto px = f.Read();
+  EXPECT_EQ(px[0], 0xFF0000FFu);
+  EXPECT_EQ(px[2], 0xFF00FF00u);
+  f.dev->DestroyTexture(t);
+}
+
+TEST(SoftFrame, TextureSizeLimits) {
+  Fixture f(4, 4);
+  DeviceTexture* t = nullptr;
+  EXPECT_EQ(f.dev->CreateTexture(0, 10, &t), TextureResult::InvalidCall);
+  EXPECT_EQ(f.dev->CreateTexture(10, -1, &t), TextureResult::InvalidCall);
+  EXPECT_EQ(f.dev->CreateTexture(100000, 4, &t), TextureResult::InvalidCall);
+  EXPECT_EQ(t, nullptr);
+  ASSERT_EQ(f.dev->CreateTexture(100, 60, &t), TextureResult::Ok);
+  EXPECT_EQ(t->width, 100);  // no rounding up to powers of two
+  EXPECT_EQ(t->height, 60);
+  EXPECT_GE(t->pitch, 400);
+  f.dev->DestroyTexture(t);
+}
+
+TEST(SoftFrame, PresentKeepsTheFrameAndFailsOnceWhenAsked) {
+  Fixture f(4, 3);
+  std::vector<uint32_t> front(12);
+  EXPECT_TRUE(f.dev->BeginScene());
+  EXPECT_FALSE(f.dev->BeginScene());
+  f.dev->Clear(nullptr, 0xFFAABBCC);
+  f.dev->EndScene();
+  EXPECT_TRUE(f.dev->Present());
+  f.dev->Clear(nullptr, 0xFF000001);  // the next frame does not touch the presented one
+  f.dev->ReadFrontBuffer(front.data(), 16);
+  EXPECT_EQ(front[11], 0xFFAABBCCu);
+
+  f.dev->FailNextPresent();
+  EXPECT_FALSE(f.dev->Present());
+  EXPECT_TRUE(f.dev->Present());
+  EXPECT_TRUE(f.dev->Reset(7, 2));
+  EXPECT_EQ(f.dev->BackWidth(), 7);
+  EXPECT_EQ(f.dev->BackHeight(), 2);
+  f.w = 7;
+  f.h = 2;
+  EXPECT_EQ(f.At(6, 1), 0xFF000000u);
+  EXPECT_TRUE(f.dev->BeginScene());  // a reset ends an open scene
+}
+
+TEST(SoftFrame, OffscreenTargetIsSeparateFromTheBackBuffer) {
+  Fixture f(4, 4);
+  f.dev->Clear(nullptr, 0xFF111111);
+  ASSERT_TRUE(f.dev->SetOffscreenTarget(true, 4, 4));
+  f.dev->Clear(nullptr, 0x00222222);
+  f.dev->SetTexture(nullptr);
+  Vertex q[4] = {V(-0.5f, -0.5f, 0xFF0000FF), V(1.5f, -0.5f, 0xFF0000FF), V(-0.5f, 0.5f, 0xFF0000FF), V(1.5f, 0.5f, 0xFF0000FF)};
+  f.dev->Draw(PT_TRIANGLESTRIP, q, 4);
+  auto off = f.Read();  // flushes into the off-screen buffer
+  EXPECT_EQ(off[0], 0xFF0000FFu);
+  EXPECT_EQ(off[2], 0xFF222222u);  // alpha reads back as 255
+  ASSERT_TRUE(f.dev->SetOffscreenTarget(false, 0, 0));
+  EXPECT_EQ(f.At(0, 0), 0xFF111111u);
+  EXPECT_FALSE(f.dev->SetOffscreenTarget(true, 0, 4));
+}
