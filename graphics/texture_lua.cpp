@@ -371,11 +371,15 @@ int SaveTexture(UTexture* t, const char* file, SaveKind kind, char* why, size_t 
 int SaveCommon(lua_State* L, SaveKind kind) {
   UTexture* t = CheckFilled(L);
   const char* file = luaL_checkstring(L, 2);
+  char ext[5];
+  if (kind == SaveKind::Alpha &&
+      (!ImageExtension(file, ext) || (strcmp(ext, "png") != 0 && strcmp(ext, "arl") != 0)))
+    RaiseMessage(L, "savealphaはグレースケールPNG形式もしくはarl形式です");
   char why[256] = "";
   int rc = SaveTexture(t, file, kind, why, sizeof why);
   if (rc == 1) RaiseMessage(L, "ビットマップを作成できませんでした。(%d %d)", t->width, t->height);
   if (rc == 3) RaiseMessage(L, "savealphaはグレースケールPNG形式もしくはarl形式です");
-  if (rc == 2) RaiseMessage(L, "ファイル\"%s\"に書き込めませんでした。%s", file, why);
+  if (rc == 2) RaiseMessage(L, "ファイル\"%s\"に書き込めませんでした。(%s)", file, why);
   ClearStack(L);
   return 0;
 }
@@ -391,8 +395,9 @@ int TexSaveAlpha(lua_State* L) { return SaveCommon(L, SaveKind::Alpha); }
 
 int TexBeginScene(lua_State* L) {
   UTexture* t = Check(L);
+  lua_settop(L, 1);
+  BeginRenderToTexture(L, t);  // keeps the object alive until endscene
   ClearStack(L);
-  BeginRenderToTexture(L, t);
   return 0;
 }
 

@@ -14,6 +14,23 @@ namespace qor {
 // in which case the scene still ends but nothing is copied).
 static bool g_textureSceneOpen = false;
 
+// While a scene is open its target object is kept reachable from the registry,
+// so the collector cannot free the memory the scene will copy into.
+static int g_textureRef = LUA_NOREF;
+static int g_bitmapRef = LUA_NOREF;
+
+// Anchors the object at stack index 1 when it is `record` (the method's self).
+static int Anchor(lua_State* L, void* record) {
+  if (lua_gettop(L) < 1 || lua_touserdata(L, 1) != record) return LUA_NOREF;
+  lua_pushvalue(L, 1);
+  return luaL_ref(L, LUA_REGISTRYINDEX);
+}
+
+static void Unanchor(lua_State* L, int* ref) {
+  luaL_unref(L, LUA_REGISTRYINDEX, *ref);
+  *ref = LUA_NOREF;
+}
+
 // The state every off-screen scene starts with: a black opaque target, normal
 // blending and empty draw caches.
 static void ResetSceneState(Device* dev) {
@@ -42,6 +59,7 @@ void BeginRenderToTexture(lua_State* L, UTexture* t) {
   ResetSceneState(dev);
   g_renderTargetTexture = t;
   g_textureSceneOpen = true;
+  g_textureRef = Anchor(L, t);
 }
 
 void EndRenderToTexture(lua_State* L) {
@@ -63,6 +81,7 @@ void EndRenderToTexture(lua_State* L) {
   }
   RestoreScreenTarget(dev);
   g_renderTargetTexture = nullptr;
+  Unanchor(L, &g_textureRef);
 }
 
 void BeginRenderToBitmap(lua_State* L, UBitmap* b) {
@@ -78,6 +97,7 @@ void BeginRenderToBitmap(lua_State* L, UBitmap* b) {
   if (!dev->BeginScene()) RaiseMessage(L, "描画開始に失敗しました。");
   ResetSceneState(dev);
   g_renderTargetBitmap = b;
+  g_bitmapRef = Anchor(L, b);
 }
 
 void EndRenderToBitmap(lua_State* L) {
@@ -93,6 +113,7 @@ void EndRenderToBitmap(lua_State* L) {
     if (w > 0 && h > 0) dev->ReadPixels(reinterpret_cast<uint32_t*>(b->pixels), b->width * 4, w, h);
   }
   RestoreScreenTarget(dev);
+  Unanchor(L, &g_bitmapRef);
 }
 
 void ForgetRenderTargetBitmap(UBitmap* b) {

@@ -248,6 +248,10 @@ TEST_F(TextureLua, DeletingTheTargetDuringSceneEndsItSafely) {
   EXPECT_FALSE(g_screen.renderTargetActive);
   EXPECT_EQ(g_renderTargetTexture, nullptr);
   Ok("t2:beginscene(); t2:endscene()");
+  // Dropped without delete: the open scene keeps it alive until endscene.
+  fake->targetPixel = 0xFF00FF00u;
+  Ok("t3 = texture.create(8, 8); t3:beginscene(); weak = setmetatable({t3}, {__mode = 'v'}); t3 = nil;"
+     "collectgarbage(); assert(weak[1]); t2:endscene(); collectgarbage(); assert(weak[1] == nil)");
 }
 
 TEST_F(TextureLua, LoadReportsMissingFilesAndMovieNames) {
