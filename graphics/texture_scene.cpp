@@ -55,7 +55,11 @@ void BeginRenderToTexture(lua_State* L, UTexture* t) {
   g_screen.renderTargetActive = true;
   if (!dev->SetOffscreenTarget(true, g_screen.width, g_screen.height))
     RaiseMessage(L, "テクスチャをレンダリングターゲットにすることに失敗しました。");
-  if (!dev->BeginScene()) RaiseMessage(L, "描画開始に失敗しました。");
+  if (!dev->BeginScene()) {
+    // Inside a screen scene: drawing must keep going to the screen.
+    RestoreScreenTarget(dev);
+    RaiseMessage(L, "描画開始に失敗しました。");
+  }
   ResetSceneState(dev);
   g_renderTargetTexture = t;
   g_textureSceneOpen = true;
@@ -94,7 +98,10 @@ void BeginRenderToBitmap(lua_State* L, UBitmap* b) {
   if (!dev->SetOffscreenTarget(true, g_screen.width, g_screen.height))
     FatalError("内部エラー：レンダーターゲット作成に失敗しました。");
   g_screen.renderTargetActive = true;
-  if (!dev->BeginScene()) RaiseMessage(L, "描画開始に失敗しました。");
+  if (!dev->BeginScene()) {
+    RestoreScreenTarget(dev);
+    RaiseMessage(L, "描画開始に失敗しました。");
+  }
   ResetSceneState(dev);
   g_renderTargetBitmap = b;
   g_bitmapRef = Anchor(L, b);

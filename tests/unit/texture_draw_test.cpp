@@ -165,6 +165,9 @@ TEST_F(TextureDraw, TextureWritesKeepDrawOrder) {
   Scene("src:unlock(); src:draw(0, 0, 255)");
   EXPECT_EQ(At(1, 1), 0xFF00FF00u);
   EXPECT_EQ(At(0, 0), 0xFF0000FFu);
+  // A texture deleted after a draw in the same scene still shows in it.
+  Scene("src:draw(4, 4, 255); src:delete()");
+  EXPECT_EQ(At(5, 5), 0xFF00FF00u);
 }
 
 TEST_F(TextureDraw, RenderedTextureIsOpaqueAndDrawable) {

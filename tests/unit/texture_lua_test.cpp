@@ -242,6 +242,16 @@ TEST_F(TextureLua, FailedRenderTargetKeepsSceneFlagUntilBitmapEndScene) {
   Ok("t:beginscene(); t:endscene()");
 }
 
+TEST_F(TextureLua, SceneInsideScreenSceneIsRefusedAndScreenKept) {
+  Ok("t = texture.create(8, 8)");
+  ASSERT_TRUE(fake->BeginScene());  // a screen scene is open
+  fake->log.clear();
+  Fails("t:beginscene()", "描画開始に失敗しました。");
+  EXPECT_EQ(fake->log.back(), "target off");
+  fake->EndScene();
+  EndRenderToBitmap(L);
+}
+
 TEST_F(TextureLua, DeletingTheTargetDuringSceneEndsItSafely) {
   Ok("t = texture.create(8, 8); t:beginscene(); t:delete(); t = nil; collectgarbage()");
   Ok("t2 = texture.create(8, 8); t2:endscene()");
