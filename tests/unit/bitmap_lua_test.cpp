@@ -93,3 +93,20 @@ TEST_F(BitmapLua, ArgumentErrors) {
   EXPECT_NE(Run("bitmap.create(2^40 + 2, 2)"), "");
   EXPECT_EQ(Run("b:fillrect(1, -2^40, -2^40, 2^40, 2^40)"), "");
 }
+
+TEST_F(BitmapLua, GradationKeyArgument) {
+  ASSERT_EQ(Run("b = bitmap.create(3, 1) b:fillrect(0x12345678, 1, 0, 1, 0)"), "");
+  BitmapView* v = View();
+  auto px = [&](int x) {
+    uint32_t p;
+    memcpy(&p, v->pixels + x * 4, 4);
+    return p;
+  };
+  ASSERT_EQ(Run("b:gradation(0xFFFFFFFF, 0xFFFFFFFF, true, false, 0x12345678)"), "");
+  EXPECT_EQ(px(0), 0u);
+  EXPECT_EQ(px(1), 0xFFFFFFFFu);
+  ASSERT_EQ(Run("b:gradation(0xFF000000, 0xFF0000FF, true, false, nil)"), "");  // nil: no key
+  EXPECT_EQ(px(0), 0xFF000000u);
+  EXPECT_EQ(px(2), 0xFF0000FFu);
+  EXPECT_NE(Run("b:gradation(1, 2, true, false, 'key')").find("number expected"), std::string::npos);
+}
