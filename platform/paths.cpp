@@ -90,7 +90,10 @@ std::string ResolvePath(const char* name) {
     if (!comp.empty()) {
       std::string cand = out + comp;
       if (comp != "." && comp != ".." && !Exists(cand)) {
-        std::string real = MatchInFolder(out.empty() ? "" : out.substr(0, out.size() - (out.size() > 1 ? 1 : 0)), comp);
+        // The folder is `out` without its trailing separator ("/" stays "/").
+        std::string folder = out;
+        if (folder.size() > 1) folder.pop_back();
+        std::string real = MatchInFolder(folder, comp);
         if (real.empty()) return p;  // nothing matches: keep the name as given
         cand = out + real;
       }
