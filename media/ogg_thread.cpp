@@ -183,6 +183,10 @@ void UOggThread::Run() {
   EndSequence();
 }
 
+void UOggThread::WakeForStop() {
+  if (clockOverride_) clockOverride_->Interrupt();
+}
+
 void UOggThread::EndSequence() {
   delete[] scratch;
   scratch = nullptr;

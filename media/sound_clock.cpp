@@ -26,16 +26,30 @@ uint32_t ManualClock::Now() {
 
 void ManualClock::Sleep(uint32_t ms) {
   std::unique_lock<std::mutex> g(m_);
+  if (freeRun_) return;
   uint32_t until = now_ + ms;
+  const uint64_t generation = interrupts_;
   auto it = sleepers_.emplace(until, 0);
   cv_.notify_all();
-  cv_.wait(g, [&] { return int32_t(now_ - until) >= 0; });
+  cv_.wait(g, [&] { return freeRun_ || interrupts_ != generation || int32_t(now_ - until) >= 0; });
   sleepers_.erase(it);
 }
 
 void ManualClock::Advance(uint32_t ms) {
   std::lock_guard<std::mutex> g(m_);
   now_ += ms;
+  cv_.notify_all();
+}
+
+void ManualClock::Interrupt() {
+  std::lock_guard<std::mutex> g(m_);
+  ++interrupts_;
+  cv_.notify_all();
+}
+
+void ManualClock::FreeRun() {
+  std::lock_guard<std::mutex> g(m_);
+  freeRun_ = true;
   cv_.notify_all();
 }
 

@@ -15,6 +15,8 @@ class SoundClock {
   virtual ~SoundClock() = default;
   virtual uint32_t Now() = 0;
   virtual void Sleep(uint32_t ms) = 0;
+  // Ends the sleeps in progress early (a stop request is waiting on a sleeper).
+  virtual void Interrupt() {}
 };
 
 // TimeMs / SleepMs.
@@ -27,14 +29,19 @@ class ManualClock : public SoundClock {
  public:
   uint32_t Now() override;
   void Sleep(uint32_t ms) override;
+  void Interrupt() override;
   void Advance(uint32_t ms);
   // Blocks until the number of sleepers not yet due equals `workers()`.
   void WaitIdle(const std::function<int()>& workers);
+  // From now on every sleep returns at once (so stopping a worker never waits on the driver).
+  void FreeRun();
 
  private:
   std::mutex m_;
   std::condition_variable cv_;
   uint32_t now_ = 0;
+  bool freeRun_ = false;
+  uint64_t interrupts_ = 0;
   std::multimap<uint32_t, int> sleepers_;  // wake-up time → count
   int Pending();                           // sleepers whose time has not come (m_ held)
 };
