@@ -26,12 +26,11 @@ uint32_t ManualClock::Now() {
 
 void ManualClock::Sleep(uint32_t ms) {
   std::unique_lock<std::mutex> g(m_);
-  if (freeRun_) return;
   uint32_t until = now_ + ms;
   const uint64_t generation = interrupts_;
   auto it = sleepers_.emplace(until, 0);
-  cv_.notify_all();
-  cv_.wait(g, [&] { return freeRun_ || interrupts_ != generation || int32_t(now_ - until) >= 0; });
+  driverCv_.notify_all();
+  cv_.wait(g, [&] { return interrupts_ != generation || int32_t(now_ - until) >= 0; });
   sleepers_.erase(it);
 }
 
@@ -47,12 +46,6 @@ void ManualClock::Interrupt() {
   cv_.notify_all();
 }
 
-void ManualClock::FreeRun() {
-  std::lock_guard<std::mutex> g(m_);
-  freeRun_ = true;
-  cv_.notify_all();
-}
-
 int ManualClock::Pending() {
   int n = 0;
   for (auto& [until, unused] : sleepers_)
@@ -63,7 +56,7 @@ int ManualClock::Pending() {
 void ManualClock::WaitIdle(const std::function<int()>& workers) {
   std::unique_lock<std::mutex> g(m_);
   // Workers that end never sleep again, so the count is polled as well.
-  while (Pending() < workers()) cv_.wait_for(g, std::chrono::milliseconds(1));
+  while (Pending() < workers()) driverCv_.wait_for(g, std::chrono::milliseconds(1));
 }
 
 }  // namespace qor

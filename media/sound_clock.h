@@ -33,14 +33,12 @@ class ManualClock : public SoundClock {
   void Advance(uint32_t ms);
   // Blocks until the number of sleepers not yet due equals `workers()`.
   void WaitIdle(const std::function<int()>& workers);
-  // From now on every sleep returns at once (so stopping a worker never waits on the driver).
-  void FreeRun();
 
  private:
   std::mutex m_;
-  std::condition_variable cv_;
+  std::condition_variable cv_;        // sleepers wait here for time to move
+  std::condition_variable driverCv_;  // the driver waits here for sleepers
   uint32_t now_ = 0;
-  bool freeRun_ = false;
   uint64_t interrupts_ = 0;
   std::multimap<uint32_t, int> sleepers_;  // wake-up time → count
   int Pending();                           // sleepers whose time has not come (m_ held)

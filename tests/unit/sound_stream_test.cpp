@@ -68,7 +68,6 @@ std::vector<int16_t> ToStereo(const std::vector<int16_t>& mono) {
 struct Rig {
   explicit Rig(int rate) : mixer(rate) {}
   ~Rig() {
-    clock.FreeRun();
     for (UOggThread* s : sounds) {
       s->StopAndReset();
       delete s;
