@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "media/audio.h"
 #include "media/sound_clock.h"
@@ -292,7 +293,8 @@ bool UOggThread::RunBody() {
   void *p1, *p2;
   uint32_t n1, n2;
   if (!buffer_->Lock(0, block, &p1, &n1, &p2, &n2)) return false;
-  if (L.doubleSpeed) scratch = new uint8_t[2 * size_t(bufferSize)];
+  // Without the scratch block (no memory) a double-speed sound plays at normal speed.
+  if (L.doubleSpeed) scratch = new (std::nothrow) uint8_t[2 * size_t(bufferSize)];
   FillBlock(static_cast<uint8_t*>(p1), n1, static_cast<uint8_t*>(p2), n2, L.loop, L.doubleSpeed, L.loopPoint);
   buffer_->Unlock(p1, n1, p2, n2);
   uint32_t writeCursor = n1;
