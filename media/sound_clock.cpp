@@ -15,8 +15,10 @@ class RealClock : public SoundClock {
 }  // namespace
 
 SoundClock* RealSoundClock() {
-  static RealClock clock;
-  return &clock;
+  // Never destroyed: workers still sleep on it while the exit clean-up closes
+  // the Lua state, which runs after static objects made later are destroyed.
+  static RealClock* clock = new RealClock;
+  return clock;
 }
 
 uint32_t ManualClock::Now() {
