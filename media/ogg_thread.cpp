@@ -285,10 +285,9 @@ bool UOggThread::RunBody() {
 
   buffer_->SetVolume(L.volume);
   buffer_->SetPan(L.pan);
-  Update([&](SharedState& s) {
-    s.appliedVolume = L.volume;
-    s.volumeRequest = false;
-  });
+  // The record Play made has no volume request; one set since then is newer
+  // than L.volume and stays for the first service pass.
+  Update([&](SharedState& s) { s.appliedVolume = L.volume; });
 
   void *p1, *p2;
   uint32_t n1, n2;
