@@ -63,9 +63,10 @@ bool MainWindowActive();
 bool VirtualKeyDown(int vk);
 bool LockKeyToggled(int vk);
 
-// The mouse cursor in client coordinates of the main window (window points,
-// which are game pixels in the windowed modes); false when the cursor is not
-// over the client area. MoveCursor places it there (scripted runs keep it).
+// The mouse cursor in client coordinates of the main window (game pixels in
+// screen modes 0 and 1, desktop pixels in mode 2, converted from SDL's window
+// points); false when the cursor is not over the client area. MoveCursor
+// places it there (scripted and headless runs only keep the position).
 bool CursorInClient(int* cx, int* cy);
 void MoveCursor(int cx, int cy);
 
