@@ -28,6 +28,17 @@ SDL_Window* g_mainWindow = nullptr;
 
 namespace {
 
+// Set before any part of SDL starts (audio may start before video): Ctrl+C
+// and SIGTERM keep their default action instead of becoming a quit event a
+// busy game never reads, and closing the window sends only the window's own
+// close event, so SDL_QUIT always means a request from outside.
+struct EarlySdlHints {
+  EarlySdlHints() {
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  }
+} g_earlyHints;
+
 bool g_videoTried = false;
 bool g_videoReady = false;
 KeyState g_keys;
@@ -251,9 +262,11 @@ void HandleEvent(lua_State* L, SDL_Event& e, bool scripted) {
     case SDL_WINDOWEVENT:
       HandleWindowEvent(L, e.window);
       break;
+    case SDL_QUIT:
+      // A quit request from the desktop session is a close request too.
+      CloseRequest(L);
+      break;
     default:
-      // SDL_QUIT follows the window's own close event (signals are left to
-      // their default action), so it needs no handling of its own.
       break;
   }
 }
@@ -335,8 +348,6 @@ bool InitVideo() {
   if (g_videoTried) return g_videoReady;
   g_videoTried = true;
   LoadInputScript();
-  // Ctrl+C in a terminal ends the process as usual instead of becoming a close request.
-  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (!g_options.headless) {
     const char* drv = getenv("SDL_VIDEODRIVER");
     const char* x11 = getenv("DISPLAY");

@@ -159,6 +159,9 @@ TEST_F(Pump, CloseRequestGoesToTheHookOrTheQuestion) {
   PumpMessages(L);
   EXPECT_EQ(Global("n"), 1);
   EXPECT_EQ(lua_gettop(L), 0);
+  Push(SDL_QUIT);  // a quit request from the session is handled the same way
+  PumpMessages(L);
+  EXPECT_EQ(Global("n"), 2);
   // Without the hook the headless question is answered "no": the run goes on.
   Run("callback = nil");
   testing::internal::CaptureStderr();
