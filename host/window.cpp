@@ -39,6 +39,14 @@ struct EarlySdlHints {
   }
 } g_earlyHints;
 
+// The folder qor was started in, taken before the engine enters the game
+// folder: a relative --input path names a file there, as on any command line.
+std::string StartDirectory() {
+  char cwd[4096];
+  return getcwd(cwd, sizeof cwd) ? std::string(cwd) + "/" : std::string();
+}
+const std::string g_startDir = StartDirectory();
+
 bool g_videoTried = false;
 bool g_videoReady = false;
 KeyState g_keys;
@@ -97,7 +105,8 @@ void LoadInputScript() {
   g_scriptLoaded = true;
   if (g_options.inputFile.empty()) return;
   const char* name = g_options.inputFile.c_str();
-  FILE* f = fopen(name, "rb");
+  std::string path = name[0] == '/' ? g_options.inputFile : g_startDir + g_options.inputFile;
+  FILE* f = fopen(path.c_str(), "rb");
   if (!f) {
     fprintf(stderr, "qor: cannot read the input file \"%s\": %s\n", name, strerror(errno));
     exit(2);
