@@ -4,6 +4,7 @@
 #include "host/window.h"
 
 #include <SDL.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -147,18 +148,14 @@ void CloseRequest(lua_State* L) {
   if (platform::ShowMessageBox("終了しますか？", "終了確認", true)) ConfirmedClose();
 }
 
-// Starts xdg-open on `path` without waiting for it: the child forks the
-// opener and ends at once, so nothing is left to reap.
+// Starts xdg-open on `path` without waiting for it: a shell puts the opener
+// in the background and ends at once, so nothing is left to reap.
+// (posix_spawn, not fork: the audio threads are running.)
 void OpenInBrowser(const std::string& path) {
-  pid_t child = fork();
-  if (child == 0) {
-    if (fork() == 0) {
-      execlp("xdg-open", "xdg-open", path.c_str(), static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    _exit(0);
-  }
-  if (child > 0) waitpid(child, nullptr, 0);
+  const char* argv[] = {"sh", "-c", "xdg-open \"$1\" >/dev/null 2>&1 &", "sh", path.c_str(), nullptr};
+  pid_t pid;
+  if (posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char* const*>(argv), environ) == 0)
+    waitpid(pid, nullptr, 0);
 }
 
 void OpenLicensePage() {
