@@ -197,7 +197,13 @@ void HandleWindowEvent(lua_State* L, const SDL_WindowEvent& w) {
       CloseRequest(L);
       break;
     case SDL_WINDOWEVENT_EXPOSED:
-      if (!g_screen.modeChanging && g_paintHandler) g_paintHandler();
+      // Show the last picture again; not while a mode change rebuilds the
+      // device. Headless windows are never seen, so they are not repainted.
+      if (g_screen.modeChanging) break;
+      if (g_paintHandler)
+        g_paintHandler();
+      else if (!g_options.headless && g_screen.device && !g_screen.device->Present())
+        RecoverLostDevice();
       break;
     case SDL_WINDOWEVENT_FOCUS_GAINED:
       SyncLocksFrom(SDL_GetModState());

@@ -50,8 +50,9 @@ void NoteFramePresented();
 // Desktop size (the real one, or --desktop when headless).
 void DesktopSize(int* w, int* h);
 
-// What to run when the window needs repainting (an expose event): the screen
-// code presents the back buffer again. Not called while a mode change runs.
+// What to run when the window needs repainting (an expose event). Without a
+// handler the device presents its back buffer again (a failed present runs
+// the lost-device recovery). Nothing is done while a mode change runs.
 void SetPaintHandler(void (*handler)());
 
 // Whether the main window is the active / foreground window (it has the

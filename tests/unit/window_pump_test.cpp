@@ -29,6 +29,11 @@ class Pump : public ::testing::Test {
     std::string error;
     ASSERT_TRUE(CreateMainWindow(320, 240, false, &error)) << error;
   }
+  static void TearDownTestSuite() {
+    // Other suites may share this process: leave no window or changed options behind.
+    DestroyMainWindow();
+    g_options = Options();
+  }
   void SetUp() override {
     L = luaL_newstate();
     luaL_openlibs(L);
