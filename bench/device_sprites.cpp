@@ -106,9 +106,7 @@ int main(int argc, char** argv) {
       printf("skipped renderer=gl reason=\"%s\"\n", SDL_GetError());
       return 0;
     }
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    PrepareGLAttributes();
     win = SDL_CreateWindow("bench", 0, 0, kW, kH, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     if (win) dev = CreateGLDevice(win, kW, kH, &err);
   } else {
