@@ -95,8 +95,11 @@ int ArchiveRead(lua_State* L) {
   auto* buf = static_cast<uint8_t*>(lua_newuserdata(L, size + 1 + suffixLen + 1));
   memset(buf, 0, size + 1 + suffixLen + 1);
   if (ReadSelection(buf, size) != ReadStatus::kOk) return RaiseMessage(L, "ファイルが開かれていません。");
-  if (suffix) memcpy(buf + strnlen(reinterpret_cast<char*>(buf), size), suffix, suffixLen);
-  lua_pushstring(L, reinterpret_cast<char*>(buf));
+  // The result is the data up to their first zero byte, then the suffix. The
+  // suffix ends the string there: data after a zero byte never show behind it.
+  size_t len = strnlen(reinterpret_cast<char*>(buf), size);
+  if (suffix) memcpy(buf + len, suffix, suffixLen);
+  lua_pushlstring(L, reinterpret_cast<char*>(buf), len + suffixLen);
   lua_replace(L, 1);
   lua_settop(L, 1);
   return 1;

@@ -8,6 +8,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace qor {
 namespace {
 
@@ -186,32 +190,80 @@ void BitmapNega(UBitmap* b) {
   for (size_t i = 0; i < n; ++i) p[i] ^= 0x00FFFFFFu;
 }
 
+namespace {
+
+// The chroma terms of one tone colour. Each is the exact double the
+// per-pixel formula would compute, and every sum keeps the formula's order,
+// so hoisting them out of the loop changes no result.
+struct Tone {
+  double kB, kG1, kG2, kR;
+};
+
+inline uint32_t TonePixel(uint32_t px, const Tone& t) {
+  const double r = double((px >> 16) & 255), g = double((px >> 8) & 255), b = double(px & 255);
+  const double Y = (0.299 * r + 0.587 * g + 0.114 * b) / 255;
+  // The values stay within about -230 .. 480, so the conversions are defined.
+  const int nb = std::clamp(int((Y + t.kB) * 255), 0, 255);
+  const int ng = std::clamp(int((Y - t.kG1 - t.kG2) * 255), 0, 255);
+  const int nr = std::clamp(int((Y + t.kR) * 255), 0, 255);
+  return (px & 0xFF000000u) | uint32_t(nr) << 16 | uint32_t(ng) << 8 | uint32_t(nb);
+}
+
+#if defined(__SSE2__)
+// Two pixels' channel values as doubles: the same IEEE operations as
+// TonePixel, two lanes at a time; truncation and clamping by saturating packs.
+struct ToneLanes {
+  __m128i b, g, r;  // four int32 results each
+};
+
+inline __m128d ToneLuma(__m128i r, __m128i g, __m128i b) {
+  const __m128d s = _mm_add_pd(_mm_add_pd(_mm_mul_pd(_mm_set1_pd(0.299), _mm_cvtepi32_pd(r)),
+                                          _mm_mul_pd(_mm_set1_pd(0.587), _mm_cvtepi32_pd(g))),
+                               _mm_mul_pd(_mm_set1_pd(0.114), _mm_cvtepi32_pd(b)));
+  return _mm_div_pd(s, _mm_set1_pd(255.0));
+}
+
+inline void ToneHalf(__m128d Y, const Tone& t, __m128i* nb, __m128i* ng, __m128i* nr) {
+  const __m128d k255 = _mm_set1_pd(255.0);
+  *nb = _mm_cvttpd_epi32(_mm_mul_pd(_mm_add_pd(Y, _mm_set1_pd(t.kB)), k255));
+  *ng = _mm_cvttpd_epi32(_mm_mul_pd(_mm_sub_pd(_mm_sub_pd(Y, _mm_set1_pd(t.kG1)), _mm_set1_pd(t.kG2)), k255));
+  *nr = _mm_cvttpd_epi32(_mm_mul_pd(_mm_add_pd(Y, _mm_set1_pd(t.kR)), k255));
+}
+
+inline __m128i ToneFour(__m128i px, const Tone& t) {
+  const __m128i m = _mm_set1_epi32(0xFF);
+  const __m128i b = _mm_and_si128(px, m), g = _mm_and_si128(_mm_srli_epi32(px, 8), m),
+                r = _mm_and_si128(_mm_srli_epi32(px, 16), m);
+  __m128i b0, g0, r0, b1, g1, r1;
+  ToneHalf(ToneLuma(r, g, b), t, &b0, &g0, &r0);
+  ToneHalf(ToneLuma(_mm_srli_si128(r, 8), _mm_srli_si128(g, 8), _mm_srli_si128(b, 8)), t, &b1, &g1, &r1);
+  const __m128i nb = _mm_unpacklo_epi64(b0, b1), ng = _mm_unpacklo_epi64(g0, g1), nr = _mm_unpacklo_epi64(r0, r1);
+  // Saturating packs clamp to 0..255: bytes B0..B3 G0..G3 R0..R3 0 0 0 0.
+  const __m128i x = _mm_packus_epi16(_mm_packs_epi32(nb, ng), _mm_packs_epi32(nr, _mm_setzero_si128()));
+  const __m128i br = _mm_unpacklo_epi8(x, _mm_srli_si128(x, 8));          // B0 R0 B1 R1 … G0 0 G1 0 …
+  const __m128i bgr0 = _mm_unpacklo_epi8(br, _mm_srli_si128(br, 8));      // B G R 0 per pixel
+  return _mm_or_si128(bgr0, _mm_and_si128(px, _mm_set1_epi32(int(0xFF000000u))));
+}
+#endif
+
+}  // namespace
+
 void BitmapMonotone(UBitmap* b, uint32_t colour) {
   if (BitmapEmpty(b)) return;
   const double cr = double((colour >> 16) & 255), cg = double((colour >> 8) & 255), cb = double(colour & 255);
   const double Cb = (0.5 * cb - 0.332 * cg - 0.169 * cr) / 255;
   const double Cr = (0.5 * cr - 0.419 * cg - 0.081 * cb) / 255;
-  // The chroma terms are the same for every pixel; each is the exact double
-  // the per-pixel formula would compute, and the sums keep its order.
-  const double kB = 1.772 * Cb, kG1 = 0.344 * Cb, kG2 = 0.714 * Cr, kR = 1.402 * Cr;
-  // Each luma product depends on one byte only: tables give the same doubles.
-  double lr[256], lg[256], lb[256];
-  for (int v = 0; v < 256; ++v) {
-    lr[v] = 0.299 * v;
-    lg[v] = 0.587 * v;
-    lb[v] = 0.114 * v;
-  }
+  const Tone t{1.772 * Cb, 0.344 * Cb, 0.714 * Cr, 1.402 * Cr};
   uint32_t* p = Row(b, 0);
   const size_t n = size_t(b->width) * size_t(b->height);
-  for (size_t i = 0; i < n; ++i) {
-    const uint32_t px = p[i];
-    const double Y = (lr[(px >> 16) & 255] + lg[(px >> 8) & 255] + lb[px & 255]) / 255;
-    // The values stay within about -230 .. 480, so the conversions are defined.
-    const int nb = std::clamp(int((Y + kB) * 255), 0, 255);
-    const int ng = std::clamp(int((Y - kG1 - kG2) * 255), 0, 255);
-    const int nr = std::clamp(int((Y + kR) * 255), 0, 255);
-    p[i] = (px & 0xFF000000u) | uint32_t(nr) << 16 | uint32_t(ng) << 8 | uint32_t(nb);
+  size_t i = 0;
+#if defined(__SSE2__)
+  for (; i + 4 <= n; i += 4) {
+    __m128i px = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i), ToneFour(px, t));
   }
+#endif
+  for (; i < n; ++i) p[i] = TonePixel(p[i], t);
 }
 
 }  // namespace qor

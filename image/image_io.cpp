@@ -127,7 +127,12 @@ ImageStatus LoadImage(const char* name, const ResourceLocation& loc, ImageTarget
 ImageStatus LoadImageToBitmap(const char* name, const ResourceLocation& loc, UBitmap* b) {
   BitmapTarget target(b);
   ImageStatus status = LoadImage(name, loc, &target);
-  if (status != ImageStatus::Ok) BitmapRelease(b);
+  if (status != ImageStatus::Ok) {
+    // A failed load leaves a plain empty bitmap that reports 0 x 0, not the
+    // size of an image it never got.
+    BitmapRelease(b);
+    b->width = b->height = 0;
+  }
   return status;
 }
 

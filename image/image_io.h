@@ -36,7 +36,7 @@ enum class ImageStatus {
 ImageStatus LoadImage(const char* name, const ResourceLocation& loc, ImageTarget* target);
 
 // LoadImage into a bitmap, (re)created at the image size; on any failure the
-// bitmap is left empty.
+// bitmap is left empty with size 0 x 0.
 ImageStatus LoadImageToBitmap(const char* name, const ResourceLocation& loc, UBitmap* b);
 
 // Writes PNG (RGBA, or RGB when dropAlpha) atomically. False with errno-style

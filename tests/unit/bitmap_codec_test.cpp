@@ -126,6 +126,7 @@ TEST(BitmapCodec, RefusedPngsLeaveTheBitmapEmpty) {
     ASSERT_TRUE(BitmapCreate(&m.b, 2, 2));  // an old image must not survive a failed load
     EXPECT_EQ(LoadFile(Fixture(c.file), &m.b), c.want) << c.file;
     EXPECT_TRUE(BitmapEmpty(&m.b)) << c.file;
+    EXPECT_EQ(m.b.width, 0) << c.file;
   }
 }
 
