@@ -61,6 +61,8 @@ TEST(SoftArithmetic, Div255RoundsToNearestOverTheWholeRange) {
 }
 
 TEST(SoftArithmetic, VectorKernelsMatchThePerPixelReference) {
+  for (bool avx2 : {true, false}) {
+  bool before = soft::SpanKernelsUseAvx2(avx2);
   std::mt19937 rng(7);
   std::vector<uint32_t> src(67), dst(67), want(67);
   for (int mode = 0; mode < 2; ++mode) {
@@ -83,6 +85,8 @@ TEST(SoftArithmetic, VectorKernelsMatchThePerPixelReference) {
     for (size_t i = 0; i < src.size(); ++i) src[i] = rng();
     soft::ModulateSpan(dst.data(), src.data(), 67, colour);
     for (int i = 0; i < 67; ++i) ASSERT_EQ(dst[i], soft::Modulate(src[i], colour));
+  }
+  soft::SpanKernelsUseAvx2(before);
   }
 }
 
