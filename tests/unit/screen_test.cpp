@@ -10,6 +10,7 @@
 #include "host/engine.h"
 #include "host/options.h"
 #include "host/window.h"
+#include "image/image_io.h"
 #include "image/text.h"
 
 using namespace qor;
@@ -274,4 +275,47 @@ TEST_F(Screen, FailedPresentRecoversAndTheNextFrameDraws) {
   RecoverLostDevice();
   EXPECT_EQ(Read()[0], 0xFF00FF00u);
   g_screen.modeChanging = false;
+}
+
+// Runs last in this suite: the clean-up releases the device and the window.
+TEST_F(Screen, ShutdownWritesTheLastPresentedFrame) {
+  Create();
+  std::string file = testing::TempDir() + "qor_screen_shot.png";
+  remove(file.c_str());
+  g_options.screenshot = file;
+  Run("draw.beginscene(0, 0, 0, 0)");
+  Vertex q[4] = {V(9.5f, 19.5f, 0xFF204080), V(11.5f, 19.5f, 0xFF204080), V(9.5f, 20.5f, 0xFF204080),
+                 V(11.5f, 20.5f, 0xFF204080)};
+  UnbindTexture();
+  DrawPrimitives(L, PT_TRIANGLESTRIP, 2, q);
+  Run("assert(draw.endscene())");
+  Run("draw.beginscene(0, 0, 0, 0)");  // a frame begun but never presented is not the screenshot
+  g_screen.device->Clear(nullptr, 0xFFFFFFFF);
+  ShutdownScreen();
+  g_options.screenshot.clear();
+  EXPECT_FALSE(g_screen.device);
+  EXPECT_EQ(g_mainWindow, nullptr);
+
+  struct Into : ImageTarget {
+    std::vector<uint32_t> px;
+    int w = 0, h = 0;
+    uint8_t* Allocate(int width, int height, int* pitch) override {
+      w = width;
+      h = height;
+      px.assign(static_cast<size_t>(width) * height, 0);
+      *pitch = width * 4;
+      return reinterpret_cast<uint8_t*>(px.data());
+    }
+  } shot;
+  ResourceLocation loc;
+  loc.path = file;
+  ASSERT_EQ(LoadImage(file.c_str(), loc, &shot), ImageStatus::Ok);
+  ASSERT_EQ(shot.w, 640);
+  ASSERT_EQ(shot.h, 480);
+  for (int y = 0; y < 480; ++y)
+    for (int x = 0; x < 640; ++x) {
+      uint32_t want = (y == 20 && (x == 10 || x == 11)) ? 0xFF204080u : 0xFF000000u;
+      ASSERT_EQ(shot.px[y * 640 + x], want) << x << "," << y;
+    }
+  remove(file.c_str());
 }
