@@ -96,6 +96,14 @@ class Device {
 // renderer string; `software` is set for Mesa llvmpipe/softpipe and the like.
 // False when no OpenGL 3.3 context can be had.
 bool ProbeOpenGL(std::string* renderer, bool* software);
+// True for renderer strings of Mesa's software rasterisers (llvmpipe, softpipe, ...).
+bool IsSoftwareRenderer(const std::string& renderer);
+
+// Sets the SDL_GL_* attributes the OpenGL device needs (3.3 core profile,
+// double-buffered RGB8, no depth/stencil/multisampling). Whoever creates the
+// SDL_WINDOW_OPENGL window for CreateGLDevice calls this before
+// SDL_CreateWindow, after SDL video is initialised.
+void PrepareGLAttributes();
 
 // Backend factories. `window` may be null for a headless software device.
 std::unique_ptr<Device> CreateSoftDevice(SDL_Window* window, int width, int height, std::string* error);
