@@ -439,6 +439,7 @@ bool CreateMainWindow(int width, int height, bool opengl, std::string* error) {
   if (!g_options.headless) SyncLocksFrom(SDL_GetModState());
   platform::SetDialogOwner(win);
   g_input.quit = false;
+  WriteBootLog("ウィンドウ作成に成功しました。次にDirectSoundを初期化します。");
   return true;
 }
 
