@@ -53,6 +53,13 @@ Backend ChooseBackend(bool* automatic) {
 // The window the software device presents into: none when nothing is shown.
 SDL_Window* SoftPresentWindow() { return RunningHeadless() ? nullptr : g_mainWindow; }
 
+// The window needs repainting: show the back buffer again (the window code
+// does not call this while a mode change runs).
+void PaintScreen() {
+  if (!g_screen.device || g_screen.modeChanging) return;
+  if (!g_screen.device->Present()) RecoverLostDevice();
+}
+
 // How CreateScreen ended; every failure is raised once the C++ work is done.
 enum class CreateFailure { None, Window, Device };
 
@@ -65,11 +72,13 @@ CreateFailure CreateScreenWork(int width, int height, char* reason, size_t reaso
   Backend backend = ChooseBackend(&automatic);
 
   std::string error;
+  if (backend == Backend::GL) PrepareGLAttributes();
+  // (the window steps write their own two lines of the boot log)
   if (!CreateMainWindow(width, height, backend == Backend::GL, &error)) {
     snprintf(reason, reasonSize, "%s", error.c_str());
     return CreateFailure::Window;
   }
-  WriteBootLog("ウィンドウ作成に成功しました。次にDirectSoundを初期化します。");
+  SetPaintHandler(PaintScreen);
 
   if (!OpenAudioDevice(&error)) {
     fprintf(stderr, "qor: the audio device cannot be opened: %s\n", error.c_str());
@@ -127,7 +136,7 @@ CreateFailure CreateScreenWork(int width, int height, char* reason, size_t reaso
 }  // namespace
 
 void CreateScreen(lua_State* L, int width, int height) {
-  if (g_screen.device || g_mainWindow) RaiseMessage(L, "gui.createは一度しか呼べません。");
+  if (g_screen.device) RaiseMessage(L, "gui.createは一度しか呼べません。");
   if (width <= 0 || height <= 0 || width > 16384 || height > 16384)
     RaiseMessage(L, "画面の大きさが不正です。(%d,%d)", width, height);
   if (g_logEnabled) StartBootLog();

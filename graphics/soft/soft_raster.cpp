@@ -37,7 +37,7 @@ inline int Texel(double t, int size) {
   double x = t * size;
   if (!(x >= 0)) return 0;  // also NaN
   if (x >= size) return size - 1;
-  return static_cast<int>(std::floor(x * 65536.0 + 0.5) * (1.0 / 65536.0));
+  return static_cast<int>(static_cast<int64_t>(x * 65536.0 + 0.5) >> 16);  // x >= 0: the cast floors
 }
 
 inline uint32_t Fetch(const TextureView& t, double u, double v) {
@@ -45,8 +45,8 @@ inline uint32_t Fetch(const TextureView& t, double u, double v) {
 }
 
 inline int Clamp255(double c) {
-  double r = std::floor(c + 0.5);
-  return r < 0 ? 0 : r > 255 ? 255 : static_cast<int>(r);
+  c += 0.5;
+  return c < 1 ? 0 : c >= 255 ? 255 : static_cast<int>(c);  // c >= 1: the cast floors
 }
 
 inline double Channel(uint32_t c, int sh) { return static_cast<double>((c >> sh) & 255); }
