@@ -24,8 +24,7 @@ int GuiCreate(lua_State* L) {
   int w = static_cast<int>(luaL_checkinteger(L, 1));
   int h = static_cast<int>(luaL_checkinteger(L, 2));
   ClearStack(L);
-  // One window per run: a second call keeps the first window and device.
-  if (g_windowCreated) return 0;
+  // One window per run: CreateScreen refuses a second call with a script error.
   CreateScreen(L, w, h);
   g_windowCreated = true;
   return 0;

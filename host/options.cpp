@@ -4,6 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+
+#include <unistd.h>
 
 namespace qor {
 
@@ -34,6 +37,15 @@ bool NeedValue(int i, int argc, const char* opt) {
   return false;
 }
 
+// Option paths are taken from the folder qor was started in, before the game
+// folder becomes the current directory.
+std::string Absolute(const char* path) {
+  if (path[0] == '/' || !path[0]) return path;
+  char cwd[4096];
+  if (!getcwd(cwd, sizeof cwd)) return path;
+  return std::string(cwd) + "/" + path;
+}
+
 }  // namespace
 
 bool ParseOptions(int argc, char** argv, Options* o, bool* exitNow) {
@@ -62,10 +74,10 @@ bool ParseOptions(int argc, char** argv, Options* o, bool* exitNow) {
       }
     } else if (!strcmp(a, "--screenshot")) {
       if (!NeedValue(i, argc, a)) return false;
-      o->screenshot = argv[++i];
+      o->screenshot = Absolute(argv[++i]);
     } else if (!strcmp(a, "--input")) {
       if (!NeedValue(i, argc, a)) return false;
-      o->inputFile = argv[++i];
+      o->inputFile = Absolute(argv[++i]);
     } else if (!strcmp(a, "--answer")) {
       if (!NeedValue(i, argc, a)) return false;
       const char* v = argv[++i];
@@ -87,7 +99,7 @@ bool ParseOptions(int argc, char** argv, Options* o, bool* exitNow) {
       o->audioDriver = argv[++i];
     } else if (!strcmp(a, "--audio-capture")) {
       if (!NeedValue(i, argc, a)) return false;
-      o->audioCapture = argv[++i];
+      o->audioCapture = Absolute(argv[++i]);
     } else if (!strcmp(a, "--desktop")) {
       if (!NeedValue(i, argc, a)) return false;
       int w, h;
