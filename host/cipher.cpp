@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -351,7 +352,9 @@ size_t CipherRead(UCipherFile* f, size_t elemSize, void* buf, size_t count) {
       // At a block boundary with at least one whole block wanted: read the
       // run of whole blocks straight into the caller's buffer and decipher it
       // there, instead of going through the one-block buffer.
-      size_t whole = (total - delivered) / 32;
+      // At most 64 KB at a time, so the bytes are still in the cache when
+      // they are deciphered.
+      size_t whole = std::min<size_t>((total - delivered) / 32, 2048);
       if (whole > 0) {
         size_t got = fread(dst + delivered, 1, whole * 32, f->file);
         size_t full = got / 32;
