@@ -104,7 +104,7 @@ struct InputFile {
   bool sound;
 };
 
-std::vector<InputFile> CollectFiles(const fs::path& dir) {
+std::vector<InputFile> CollectFiles(const fs::path& dir, const fs::path& outPath) {
   std::error_code ec;
   if (!fs::is_directory(dir, ec)) Fail("%s: not a folder", dir.c_str());
   std::vector<InputFile> files;
@@ -114,6 +114,8 @@ std::vector<InputFile> CollectFiles(const fs::path& dir) {
     if (ec) Fail("%s: %s", dir.c_str(), ec.message().c_str());
     const fs::directory_entry& e = *it;
     if (e.is_directory(ec)) continue;
+    // An earlier archive written into the folder itself is not packed again.
+    if (fs::equivalent(e.path(), outPath, ec)) continue;
     if (!e.is_regular_file(ec)) {
       Warn("%s: not a regular file, skipped", e.path().c_str());
       continue;
@@ -142,7 +144,7 @@ std::vector<InputFile> CollectFiles(const fs::path& dir) {
   return files;
 }
 
-// Progress on stderr for large folders, at most every 100 files or 16 MB.
+// Progress on stderr (a terminal) for large folders, at most every 100 files or 16 MB.
 struct Progress {
   size_t files = 0, totalFiles = 0;
   uint64_t bytes = 0, totalBytes = 0, lastBytes = 0;
@@ -156,8 +158,8 @@ struct Progress {
     if (files - lastFiles < 100 && bytes - lastBytes < (16u << 20) && files != totalFiles) return;
     lastFiles = files;
     lastBytes = bytes;
-    fprintf(stderr, "\rqar: %zu/%zu files, %llu/%llu MB", files, totalFiles, (unsigned long long)(bytes >> 20),
-            (unsigned long long)(totalBytes >> 20));
+    fprintf(stderr, "\rqar: %zu/%zu files, %.1f/%.1f MB", files, totalFiles, double(bytes) / (1 << 20),
+            double(totalBytes) / (1 << 20));
     if (files == totalFiles) fputc('\n', stderr);
     fflush(stderr);
   }
@@ -233,7 +235,7 @@ void CopyFileInto(const InputFile& f, ArchiveWriter* w) {
 }
 
 int Pack(const std::string& dir, const std::string& outPath, int number) {
-  std::vector<InputFile> files = CollectFiles(dir);
+  std::vector<InputFile> files = CollectFiles(dir, outPath);
 
   // The index: enciphered members, the padding member when sounds follow, sounds.
   struct Entry {
@@ -287,7 +289,8 @@ int Pack(const std::string& dir, const std::string& outPath, int number) {
   Progress progress;
   progress.totalFiles = files.size();
   progress.totalBytes = cipherBytes + soundBytes;
-  progress.enabled = files.size() >= 500 || progress.totalBytes >= (64u << 20);
+  // Only on a terminal: in a log, lines rewritten with \r are just noise.
+  progress.enabled = isatty(2) && (files.size() >= 500 || progress.totalBytes >= (64u << 20));
 
   ArchiveWriter w(out);
   w.SetCipher(ArchiveIndexEnciphered(number));

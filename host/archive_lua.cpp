@@ -59,21 +59,22 @@ int ArchiveSeek(lua_State* L) {
 
 enum class ReadStatus { kOk, kCannotOpen };
 
-// Reads the selected resource into `buf` (size + 1 + suffix bytes, zeroed).
-ReadStatus ReadSelection(uint8_t* buf, size_t size) {
+// Reads the selected resource into `buf` (size + 1 + suffix bytes); every
+// byte not read (past the end of a member or of a shrunken file) is zero.
+ReadStatus ReadSelection(uint8_t* buf, size_t size, size_t capacity) {
+  size_t got = 0;
   if (g_selection.loose) {
     FILE* f = fopen(g_selection.file.c_str(), "rb");
     if (!f) return ReadStatus::kCannotOpen;
-    size_t got = fread(buf, 1, size, f);
-    (void)got;  // a file that shrank since its size was taken leaves zeros
+    got = fread(buf, 1, size, f);
     fclose(f);
-    return ReadStatus::kOk;
+  } else {
+    UCipherFile* f = CipherOpen(g_selection.file.c_str());
+    if (!f) return ReadStatus::kCannotOpen;
+    if (CipherSeek(f, g_selection.offset) == 0) got = CipherRead(f, 1, buf, size);
+    CipherClose(f);
   }
-  UCipherFile* f = CipherOpen(g_selection.file.c_str());
-  if (!f) return ReadStatus::kCannotOpen;
-  // A member past the archive's end delivers the bytes that exist; the rest stays zero.
-  if (CipherSeek(f, g_selection.offset) == 0) CipherRead(f, 1, buf, size);
-  CipherClose(f);
+  memset(buf + got, 0, capacity - got);
   return ReadStatus::kOk;
 }
 
@@ -92,9 +93,9 @@ int ArchiveRead(lua_State* L) {
     size = size_t(st.st_size);
   }
   // The buffer belongs to Lua (a userdata), so an error raised later leaks nothing.
-  auto* buf = static_cast<uint8_t*>(lua_newuserdata(L, size + 1 + suffixLen + 1));
-  memset(buf, 0, size + 1 + suffixLen + 1);
-  if (ReadSelection(buf, size) != ReadStatus::kOk) return RaiseMessage(L, "ファイルが開かれていません。");
+  const size_t capacity = size + 1 + suffixLen + 1;
+  auto* buf = static_cast<uint8_t*>(lua_newuserdata(L, capacity));
+  if (ReadSelection(buf, size, capacity) != ReadStatus::kOk) return RaiseMessage(L, "ファイルが開かれていません。");
   // The result is the data up to their first zero byte, then the suffix. The
   // suffix ends the string there: data after a zero byte never show behind it.
   size_t len = strnlen(reinterpret_cast<char*>(buf), size);

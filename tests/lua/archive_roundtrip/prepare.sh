@@ -8,6 +8,7 @@ mkdir -p src/bin/deep/er src/text src/Sound src1/voice
 for n in 1 31 32 33 1000 70000; do head -c $n /dev/urandom > src/bin/r$n.dat; done
 head -c 77 /dev/urandom > src/bin/deep/er/x.bin
 head -c 5000 /dev/urandom > src/Sound/music.ogg
+cp "$FIXTURES/archive/tone.ogg" "$FIXTURES/archive/tone.wav" src/Sound/
 head -c 4097 /dev/urandom > src/Sound/Effect.WAV
 printf 'first line\nsecond line\n' > src/text/Readme.TXT
 seq 1 3000 > src/text/numbers.txt

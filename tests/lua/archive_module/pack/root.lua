@@ -1,5 +1,10 @@
 -- Runs from 00.qar: the archive module reading members and loose files.
 
+-- Nothing selected yet: the read fails with the engine's message (CP932).
+local notOpen = "\131\116\131\64\131\67\131\139\130\170\138\74\130\169\130\234\130\196\130\162\130\220\130\185\130\241\129\66"
+local ok, err = pcall(archive.read)
+assert(not ok and err:sub(-#notOpen) == notOpen, "read without a selection")
+
 -- archive.dofile runs a member and returns all of its results.
 local a, b, c = archive.dofile("lib.lua")
 assert(a == 1 and b == "two" and c == nil, "dofile results")
@@ -37,6 +42,14 @@ assert(archive.read("x") == "loose file\nx")
 -- Loose names resolve case-insensitively too.
 assert(archive.seek("LOOSE.TXT"))
 assert(archive.read() == "loose file\n")
+
+-- A loose file that disappears after the seek cannot be read.
+local f = assert(io.open("gone.txt", "wb")) f:write("soon gone") f:close()
+assert(archive.seek("gone.txt"))
+assert(archive.read() == "soon gone")
+os.remove("gone.txt")
+ok, err = pcall(archive.read)
+assert(not ok and err:sub(-#notOpen) == notOpen, "read of a vanished file")
 
 -- encoding.encryption / decryption: XOR 0xA7.
 assert(encoding.encryption("ab") == "\198\197")
