@@ -48,6 +48,36 @@ bool g_scriptLoaded = false;
 std::vector<ScriptedEvent> g_script;
 size_t g_scriptNext = 0;
 
+// The client coordinates mouse mapping works in: game pixels in modes 0 and 1
+// (the picture fills the client area), desktop pixels in mode 2. SDL reports
+// window points, which differ when the window is full screen or high-DPI.
+void ClientReference(int* w, int* h) {
+  *w = g_screen.mode == 2 ? g_screen.desktopWidth : g_screen.width;
+  *h = g_screen.mode == 2 ? g_screen.desktopHeight : g_screen.height;
+}
+
+void PointsToClient(int px, int py, int* cx, int* cy) {
+  *cx = px;
+  *cy = py;
+  int ww = 0, wh = 0, rw, rh;
+  if (g_mainWindow) SDL_GetWindowSize(g_mainWindow, &ww, &wh);
+  ClientReference(&rw, &rh);
+  if (ww <= 0 || wh <= 0 || rw <= 0 || rh <= 0) return;
+  *cx = static_cast<int>(static_cast<long long>(px) * rw / ww);
+  *cy = static_cast<int>(static_cast<long long>(py) * rh / wh);
+}
+
+void ClientToPoints(int cx, int cy, int* px, int* py) {
+  *px = cx;
+  *py = cy;
+  int ww = 0, wh = 0, rw, rh;
+  if (g_mainWindow) SDL_GetWindowSize(g_mainWindow, &ww, &wh);
+  ClientReference(&rw, &rh);
+  if (ww <= 0 || wh <= 0 || rw <= 0 || rh <= 0) return;
+  *px = static_cast<int>(static_cast<long long>(cx) * ww / rw);
+  *py = static_cast<int>(static_cast<long long>(cy) * wh / rh);
+}
+
 bool ScriptedRun() { return g_options.headless || !g_options.inputFile.empty(); }
 
 // Reads --input once; a missing or malformed file ends the run (status 2).
@@ -186,8 +216,7 @@ void HandleEvent(lua_State* L, SDL_Event& e, bool scripted) {
     }
     case SDL_MOUSEMOTION:
       g_cursorKnown = true;
-      g_cursorX = e.motion.x;
-      g_cursorY = e.motion.y;
+      PointsToClient(e.motion.x, e.motion.y, &g_cursorX, &g_cursorY);
       break;
     case SDL_KEYDOWN:
       HandleKeyDown(L, e.key, scripted);
@@ -387,7 +416,6 @@ bool CreateMainWindow(int width, int height, bool opengl, std::string* error) {
   if (!g_options.headless) SyncLocksFrom(SDL_GetModState());
   platform::SetDialogOwner(win);
   g_input.quit = false;
-  WriteBootLog("ウィンドウ作成に成功しました。次にDirectSoundを初期化します。");
   return true;
 }
 
@@ -437,7 +465,9 @@ bool CursorInClient(int* cx, int* cy) {
     return true;
   }
   if (!(SDL_GetWindowFlags(g_mainWindow) & SDL_WINDOW_MOUSE_FOCUS)) return false;
-  SDL_GetMouseState(cx, cy);
+  int px, py;
+  SDL_GetMouseState(&px, &py);
+  PointsToClient(px, py, cx, cy);
   return true;
 }
 
@@ -445,7 +475,11 @@ void MoveCursor(int cx, int cy) {
   g_cursorKnown = true;
   g_cursorX = cx;
   g_cursorY = cy;
-  if (g_mainWindow && !ScriptedRun()) SDL_WarpMouseInWindow(g_mainWindow, cx, cy);
+  if (g_mainWindow && !ScriptedRun()) {
+    int px, py;
+    ClientToPoints(cx, cy, &px, &py);
+    SDL_WarpMouseInWindow(g_mainWindow, px, py);
+  }
 }
 
 void DiscardPendingClicks() {

@@ -24,8 +24,8 @@ extern SDL_Window* g_mainWindow;    // null before gui.create (and in window-les
 // Window steps of gui.create (after its caller logged the start line and
 // stored the size): initialises video when needed, creates the fixed-size
 // window centred on the desktop (SDL_WINDOW_OPENGL when `opengl`; set any GL
-// attributes before calling), and writes the boot-log lines
-// "スクリーン位置 x=%d,y=%d" and "ウィンドウ作成に成功しました。次にDirectSoundを初期化します。".
+// attributes before calling), and writes the boot-log line
+// "スクリーン位置 x=%d,y=%d" (the caller logs the success line after it).
 // Returns false with a reason when SDL cannot make a window.
 bool CreateMainWindow(int width, int height, bool opengl, std::string* error);
 // Destroys the window (safe to call more than once); the screen clean-up
@@ -63,9 +63,10 @@ bool MainWindowActive();
 bool VirtualKeyDown(int vk);
 bool LockKeyToggled(int vk);
 
-// The mouse cursor in client coordinates of the main window (window points,
-// which are game pixels in the windowed modes); false when the cursor is not
-// over the client area. MoveCursor places it there (scripted runs keep it).
+// The mouse cursor in client coordinates of the main window (game pixels in
+// screen modes 0 and 1, desktop pixels in mode 2, converted from SDL's window
+// points); false when the cursor is not over the client area. MoveCursor
+// places it there (scripted and headless runs only keep the position).
 bool CursorInClient(int* cx, int* cy);
 void MoveCursor(int cx, int cy);
 
