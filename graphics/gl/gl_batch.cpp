@@ -30,7 +30,10 @@ BatchKind KindOf(PrimitiveType type) {
 }  // namespace
 
 Vertex* GLDevice::Reserve(int count) {
-  if (batchCount_ + count > static_cast<int>(batch_.size())) Flush();
+  if (batchCount_ + count > static_cast<int>(batch_.size())) {
+    Flush();
+    if (batchSlot_ >= 0) batchSlotMask_ |= 1u << static_cast<int>(batchSlot_);
+  }
   Vertex* out = batch_.data() + batchCount_;
   batchCount_ += count;
   return out;
@@ -40,13 +43,39 @@ void GLDevice::SetTexture(DeviceTexture* tex) {
   texture_ = tex ? static_cast<GLTexture*>(tex->backend) : nullptr;
 }
 
+// The slot of `t` for the batch being built: the unit it already has, else a
+// unit the queued vertices do not use (flushing first when every unit is in use).
+int GLDevice::SlotFor(GLTexture* t) {
+  for (int i = 0; i < kTextureSlots; ++i)
+    if (slots_[i] == t) return i;
+  int pick = -1;
+  for (int i = 0; i < kTextureSlots && pick < 0; ++i)
+    if (!slots_[i]) pick = i;
+  for (int k = 0; k < kTextureSlots && pick < 0; ++k) {
+    int i = (nextVictim_ + k) % kTextureSlots;
+    if (!(batchSlotMask_ & (1u << i))) pick = i;
+  }
+  if (pick < 0) {
+    Flush();
+    pick = nextVictim_;
+  }
+  nextVictim_ = (pick + 1) % kTextureSlots;
+  slots_[pick] = t;
+  return pick;
+}
+
 void GLDevice::Draw(PrimitiveType type, const Vertex* v, int count) {
   const BatchKind kind = KindOf(type);
   if (kind == KIND_NONE || !v || count <= 0) return;
-  if (batchCount_ > 0 && (kind != batchKind_ || texture_ != batchTexture_ || blend_ != batchBlend_)) Flush();
+  if (batchCount_ > 0 && (kind != batchKind_ || blend_ != batchBlend_)) Flush();
   batchKind_ = kind;
-  batchTexture_ = texture_;
   batchBlend_ = blend_;
+  int slot = -1;
+  if (texture_) {
+    slot = SlotFor(texture_);
+    batchSlotMask_ |= 1u << slot;
+  }
+  batchSlot_ = static_cast<float>(slot);
   switch (kind) {
     case KIND_TRIANGLES: AppendTriangles(type, v, count); break;
     case KIND_POINTS:
@@ -59,16 +88,7 @@ void GLDevice::Draw(PrimitiveType type, const Vertex* v, int count) {
 
 void GLDevice::AppendTriangles(PrimitiveType type, const Vertex* v, int count) {
   const int capacity = static_cast<int>(batch_.size()) / 3;
-  if (type == PT_TRIANGLELIST) {
-    int triangles = count / 3;
-    while (triangles > 0) {
-      int n = std::min(triangles, capacity);
-      std::memcpy(Reserve(n * 3), v, sizeof(Vertex) * 3 * n);
-      v += n * 3;
-      triangles -= n;
-    }
-    return;
-  }
+  const float slot = batchSlot_;
   if (type == PT_TRIANGLESTRIP && count == 4) {  // the sprite quad
     Vertex* o = Reserve(6);
     o[0] = v[0];
@@ -77,6 +97,19 @@ void GLDevice::AppendTriangles(PrimitiveType type, const Vertex* v, int count) {
     o[3] = v[1];
     o[4] = v[3];
     o[5] = v[2];
+    for (int k = 0; k < 6; ++k) o[k].z = slot;
+    return;
+  }
+  if (type == PT_TRIANGLELIST) {
+    int triangles = count / 3;
+    while (triangles > 0) {
+      int n = std::min(triangles, capacity);
+      Vertex* o = Reserve(n * 3);
+      std::memcpy(o, v, sizeof(Vertex) * 3 * n);
+      for (int k = 0; k < n * 3; ++k) o[k].z = slot;
+      v += n * 3;
+      triangles -= n;
+    }
     return;
   }
   const int triangles = count - 2;
@@ -94,6 +127,7 @@ void GLDevice::AppendTriangles(PrimitiveType type, const Vertex* v, int count) {
         o[1] = v[i + 1];
         o[2] = v[i + 2];
       }
+      o[0].z = o[1].z = o[2].z = slot;
       o += 3;
     }
   }
@@ -184,7 +218,7 @@ void GLDevice::AppendLine(const Vertex& a, const Vertex& b) {
     Vertex* o = Reserve(1);
     o->x = static_cast<float>(xMajor ? m : n);
     o->y = static_cast<float>(xMajor ? n : m);
-    o->z = 0.f;
+    o->z = batchSlot_;
     o->rhw = 1.f;
     o->diffuse = colour;
     o->u = static_cast<float>(a.u + f * (b.u - a.u));
@@ -198,23 +232,30 @@ void GLDevice::AppendPoints(const Vertex* v, int count) {
     if (!Snap(v[i].x, &X) || !Snap(v[i].y, &Y)) continue;
     Vertex* o = Reserve(1);
     *o = v[i];
+    o->z = batchSlot_;
     o->x = static_cast<float>(FloorDiv(X + kSub / 2, kSub));
     o->y = static_cast<float>(FloorDiv(Y + kSub / 2, kSub));
   }
 }
 
 void GLDevice::ApplyBatchState() {
-  GLuint program = batchTexture_ ? programs_.textured : programs_.plain;
-  if (program != appliedProgram_) {
-    glUseProgram(program);
-    appliedProgram_ = program;
+  const unsigned mask = batchSlotMask_;
+  int k = 0;  // untextured
+  if (mask) k = (mask & (mask - 1)) ? 1 : 2 + __builtin_ctz(mask);
+  if (appliedProgram_ != programs_.program[k]) {
+    glUseProgram(programs_.program[k]);
+    appliedProgram_ = programs_.program[k];
   }
-  if (batchTexture_) {
-    if (appliedTexture_ != batchTexture_->id) {
-      glBindTexture(GL_TEXTURE_2D, batchTexture_->id);
-      appliedTexture_ = batchTexture_->id;
+  for (int i = 0; i < kTextureSlots; ++i) {
+    if (!(batchSlotMask_ & (1u << i))) continue;
+    GLTexture* t = slots_[i];
+    UploadDirtyRows(t);
+    if (boundSlots_[i] != t->id) {
+      glActiveTexture(GL_TEXTURE0 + i);
+      glBindTexture(GL_TEXTURE_2D, t->id);
+      glActiveTexture(GL_TEXTURE0 + kTextureSlots);
+      boundSlots_[i] = t->id;
     }
-    UploadDirtyRows(batchTexture_);
   }
   if (appliedBlend_ != batchBlend_) {
     // Colour: src*a + dst*(1-a) or src*a + dst. Alpha: keep the target's
@@ -225,7 +266,10 @@ void GLDevice::ApplyBatchState() {
 }
 
 void GLDevice::Flush() {
-  if (batchCount_ == 0) return;
+  if (batchCount_ == 0) {
+    batchSlotMask_ = 0;
+    return;
+  }
   if (!offscreenOn_) BeforeBackWrite(nullptr);
   ApplyBatchState();
   const size_t bytes = sizeof(Vertex) * static_cast<size_t>(batchCount_);
@@ -244,6 +288,7 @@ void GLDevice::Flush() {
   GLenum mode = batchKind_ == KIND_POINTS ? GL_POINTS : GL_TRIANGLES;
   glDrawArrays(mode, firstVertex, batchCount_);
   batchCount_ = 0;
+  batchSlotMask_ = 0;
 }
 
 }  // namespace qor::glb

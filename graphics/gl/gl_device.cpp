@@ -120,8 +120,7 @@ bool GLDevice::MakeTarget(Target* t, int width, int height) {
   t->width = width;
   t->height = height;
   glGenTextures(1, &t->tex);
-  glBindTexture(GL_TEXTURE_2D, t->tex);
-  appliedTexture_ = t->tex;
+  BindScratch(t->tex);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
@@ -155,12 +154,11 @@ void GLDevice::BindTarget(const Target& t) {
   glBindFramebuffer(GL_FRAMEBUFFER, t.fbo);
   if (!t.fbo) return;
   glViewport(0, 0, t.width, t.height);
-  float sx = 2.0f / t.width, sy = 2.0f / t.height;
-  glUseProgram(programs_.textured);
-  glUniform2f(programs_.texturedScale, sx, sy);
-  glUseProgram(programs_.plain);
-  glUniform2f(programs_.plainScale, sx, sy);
-  appliedProgram_ = programs_.plain;
+  for (int k = 0; k < Programs::kCount; ++k) {
+    glUseProgram(programs_.program[k]);
+    glUniform2f(programs_.scale[k], 2.0f / t.width, 2.0f / t.height);
+  }
+  appliedProgram_ = programs_.program[Programs::kCount - 1];
 }
 
 bool GLDevice::CreateObjects(std::string* error) {
@@ -182,15 +180,22 @@ bool GLDevice::CreateObjects(std::string* error) {
                         reinterpret_cast<void*>(offsetof(Vertex, diffuse)));
   glEnableVertexAttribArray(2);
   glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(Vertex, u)));
+  // z is always 0 for the engine; the batch reuses it for the texture slot.
+  glEnableVertexAttribArray(3);
+  glVertexAttribPointer(3, 1, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(Vertex, z)));
 
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_CULL_FACE);
   glDisable(GL_SCISSOR_TEST);
   glEnable(GL_BLEND);
-  glActiveTexture(GL_TEXTURE0);
-  appliedProgram_ = 0;
+  glActiveTexture(GL_TEXTURE0 + kTextureSlots);
   appliedTexture_ = 0;
   appliedBlend_ = -1;
+  batchSlotMask_ = 0;
+  for (int i = 0; i < kTextureSlots; ++i) {
+    slots_[i] = nullptr;
+    boundSlots_[i] = 0;
+  }
 
   int w = back_.width, h = back_.height;
   if (!MakeTarget(&back_, w, h) || !MakeTarget(&front_, w, h)) {

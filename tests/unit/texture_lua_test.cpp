@@ -212,11 +212,6 @@ TEST_F(TextureLua, DrawTriangleChecksInOrder) {
   Ok("t:drawtriangle({{0,0,0,0,-1},{8,0,8,0,-1},{0,8,'0',8,0x80FFFFFF}})");  // numeric strings count
 }
 
-TEST_F(TextureLua, DrawRectLTRefusesNegativeSourceOnlyWhenTransformed) {
-  Ok("t = texture.create(8, 8); t:drawrectlt(10, 10, -1, -2, 4, 4, 1, 1, 0, 255)");
-  Fails("t:drawrectlt(10, 10, -1, -2, 4, 4, 2, 1, 0, 255)", "テクスチャの描画：ソース座標が不正です。-1,-2");
-}
-
 TEST_F(TextureLua, RenderToTextureCopiesOverlapWithOpaqueAlpha) {
   fake->targetPixel = 0xFF405060u;
   Ok("t = texture.create(32, 80); t:fill(0x11111111); t:beginscene()");
@@ -262,12 +257,6 @@ TEST_F(TextureLua, DeletingTheTargetDuringSceneEndsItSafely) {
   fake->targetPixel = 0xFF00FF00u;
   Ok("t3 = texture.create(8, 8); t3:beginscene(); weak = setmetatable({t3}, {__mode = 'v'}); t3 = nil;"
      "collectgarbage(); assert(weak[1]); t2:endscene(); collectgarbage(); assert(weak[1] == nil)");
-}
-
-TEST_F(TextureLua, LoadReportsMissingFilesAndMovieNames) {
-  Fails("texture.load('no/such.png')", "テクスチャファイル\"no/such.png\"が開けませんでした。");
-  Fails("texture.load(':movie(op.mpg')", "テクスチャファイル名がおかしいです。> :movie(op.mpg");
-  Fails("texture.load(':movieloop(op.mpg,-500)')", "ムービーファイルが再生できませんでした。");
 }
 
 TEST_F(TextureLua, LoadDecodesPngAndJpegIntoStorage) {
