@@ -4,6 +4,7 @@
 #include "host/window.h"
 
 #include <SDL.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -28,6 +29,25 @@ SDL_Window* g_mainWindow = nullptr;
 
 namespace {
 
+// Set before any part of SDL starts (audio may start before video): Ctrl+C
+// and SIGTERM keep their default action instead of becoming a quit event a
+// busy game never reads, and closing the window sends only the window's own
+// close event, so SDL_QUIT always means a request from outside.
+struct EarlySdlHints {
+  EarlySdlHints() {
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  }
+} g_earlyHints;
+
+// The folder qor was started in, taken before the engine enters the game
+// folder: a relative --input path names a file there, as on any command line.
+std::string StartDirectory() {
+  char cwd[4096];
+  return getcwd(cwd, sizeof cwd) ? std::string(cwd) + "/" : std::string();
+}
+const std::string g_startDir = StartDirectory();
+
 bool g_videoTried = false;
 bool g_videoReady = false;
 KeyState g_keys;
@@ -48,6 +68,36 @@ bool g_scriptLoaded = false;
 std::vector<ScriptedEvent> g_script;
 size_t g_scriptNext = 0;
 
+// The client coordinates mouse mapping works in: game pixels in modes 0 and 1
+// (the picture fills the client area), desktop pixels in mode 2. SDL reports
+// window points, which differ when the window is full screen or high-DPI.
+void ClientReference(int* w, int* h) {
+  *w = g_screen.mode == 2 ? g_screen.desktopWidth : g_screen.width;
+  *h = g_screen.mode == 2 ? g_screen.desktopHeight : g_screen.height;
+}
+
+void PointsToClient(int px, int py, int* cx, int* cy) {
+  *cx = px;
+  *cy = py;
+  int ww = 0, wh = 0, rw, rh;
+  if (g_mainWindow) SDL_GetWindowSize(g_mainWindow, &ww, &wh);
+  ClientReference(&rw, &rh);
+  if (ww <= 0 || wh <= 0 || rw <= 0 || rh <= 0) return;
+  *cx = static_cast<int>(static_cast<long long>(px) * rw / ww);
+  *cy = static_cast<int>(static_cast<long long>(py) * rh / wh);
+}
+
+void ClientToPoints(int cx, int cy, int* px, int* py) {
+  *px = cx;
+  *py = cy;
+  int ww = 0, wh = 0, rw, rh;
+  if (g_mainWindow) SDL_GetWindowSize(g_mainWindow, &ww, &wh);
+  ClientReference(&rw, &rh);
+  if (ww <= 0 || wh <= 0 || rw <= 0 || rh <= 0) return;
+  *px = static_cast<int>(static_cast<long long>(cx) * ww / rw);
+  *py = static_cast<int>(static_cast<long long>(cy) * wh / rh);
+}
+
 bool ScriptedRun() { return g_options.headless || !g_options.inputFile.empty(); }
 
 // Reads --input once; a missing or malformed file ends the run (status 2).
@@ -56,7 +106,8 @@ void LoadInputScript() {
   g_scriptLoaded = true;
   if (g_options.inputFile.empty()) return;
   const char* name = g_options.inputFile.c_str();
-  FILE* f = fopen(name, "rb");
+  std::string path = name[0] == '/' ? g_options.inputFile : g_startDir + g_options.inputFile;
+  FILE* f = fopen(path.c_str(), "rb");
   if (!f) {
     fprintf(stderr, "qor: cannot read the input file \"%s\": %s\n", name, strerror(errno));
     exit(2);
@@ -97,18 +148,14 @@ void CloseRequest(lua_State* L) {
   if (platform::ShowMessageBox("終了しますか？", "終了確認", true)) ConfirmedClose();
 }
 
-// Starts xdg-open on `path` without waiting for it: the child forks the
-// opener and ends at once, so nothing is left to reap.
+// Starts xdg-open on `path` without waiting for it: a shell puts the opener
+// in the background and ends at once, so nothing is left to reap.
+// (posix_spawn, not fork: the audio threads are running.)
 void OpenInBrowser(const std::string& path) {
-  pid_t child = fork();
-  if (child == 0) {
-    if (fork() == 0) {
-      execlp("xdg-open", "xdg-open", path.c_str(), static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    _exit(0);
-  }
-  if (child > 0) waitpid(child, nullptr, 0);
+  const char* argv[] = {"sh", "-c", "xdg-open \"$1\" >/dev/null 2>&1 &", "sh", path.c_str(), nullptr};
+  pid_t pid;
+  if (posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char* const*>(argv), environ) == 0)
+    waitpid(pid, nullptr, 0);
 }
 
 void OpenLicensePage() {
@@ -150,7 +197,13 @@ void HandleWindowEvent(lua_State* L, const SDL_WindowEvent& w) {
       CloseRequest(L);
       break;
     case SDL_WINDOWEVENT_EXPOSED:
-      if (!g_screen.modeChanging && g_paintHandler) g_paintHandler();
+      // Show the last picture again; not while a mode change rebuilds the
+      // device. Headless windows are never seen, so they are not repainted.
+      if (g_screen.modeChanging) break;
+      if (g_paintHandler)
+        g_paintHandler();
+      else if (!g_options.headless && g_screen.device && !g_screen.device->Present())
+        RecoverLostDevice();
       break;
     case SDL_WINDOWEVENT_FOCUS_GAINED:
       SyncLocksFrom(SDL_GetModState());
@@ -186,8 +239,7 @@ void HandleEvent(lua_State* L, SDL_Event& e, bool scripted) {
     }
     case SDL_MOUSEMOTION:
       g_cursorKnown = true;
-      g_cursorX = e.motion.x;
-      g_cursorY = e.motion.y;
+      PointsToClient(e.motion.x, e.motion.y, &g_cursorX, &g_cursorY);
       break;
     case SDL_KEYDOWN:
       HandleKeyDown(L, e.key, scripted);
@@ -222,9 +274,11 @@ void HandleEvent(lua_State* L, SDL_Event& e, bool scripted) {
     case SDL_WINDOWEVENT:
       HandleWindowEvent(L, e.window);
       break;
+    case SDL_QUIT:
+      // A quit request from the desktop session is a close request too.
+      CloseRequest(L);
+      break;
     default:
-      // SDL_QUIT follows the window's own close event (signals are left to
-      // their default action), so it needs no handling of its own.
       break;
   }
 }
@@ -306,8 +360,6 @@ bool InitVideo() {
   if (g_videoTried) return g_videoReady;
   g_videoTried = true;
   LoadInputScript();
-  // Ctrl+C in a terminal ends the process as usual instead of becoming a close request.
-  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (!g_options.headless) {
     const char* drv = getenv("SDL_VIDEODRIVER");
     const char* x11 = getenv("DISPLAY");
@@ -437,7 +489,9 @@ bool CursorInClient(int* cx, int* cy) {
     return true;
   }
   if (!(SDL_GetWindowFlags(g_mainWindow) & SDL_WINDOW_MOUSE_FOCUS)) return false;
-  SDL_GetMouseState(cx, cy);
+  int px, py;
+  SDL_GetMouseState(&px, &py);
+  PointsToClient(px, py, cx, cy);
   return true;
 }
 
@@ -445,7 +499,11 @@ void MoveCursor(int cx, int cy) {
   g_cursorKnown = true;
   g_cursorX = cx;
   g_cursorY = cy;
-  if (g_mainWindow && !ScriptedRun()) SDL_WarpMouseInWindow(g_mainWindow, cx, cy);
+  if (g_mainWindow && !ScriptedRun()) {
+    int px, py;
+    ClientToPoints(cx, cy, &px, &py);
+    SDL_WarpMouseInWindow(g_mainWindow, px, py);
+  }
 }
 
 void DiscardPendingClicks() {

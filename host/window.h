@@ -50,8 +50,9 @@ void NoteFramePresented();
 // Desktop size (the real one, or --desktop when headless).
 void DesktopSize(int* w, int* h);
 
-// What to run when the window needs repainting (an expose event): the screen
-// code presents the back buffer again. Not called while a mode change runs.
+// What to run when the window needs repainting (an expose event). Without a
+// handler the device presents its back buffer again (a failed present runs
+// the lost-device recovery). Nothing is done while a mode change runs.
 void SetPaintHandler(void (*handler)());
 
 // Whether the main window is the active / foreground window (it has the
@@ -63,9 +64,10 @@ bool MainWindowActive();
 bool VirtualKeyDown(int vk);
 bool LockKeyToggled(int vk);
 
-// The mouse cursor in client coordinates of the main window (window points,
-// which are game pixels in the windowed modes); false when the cursor is not
-// over the client area. MoveCursor places it there (scripted runs keep it).
+// The mouse cursor in client coordinates of the main window (game pixels in
+// screen modes 0 and 1, desktop pixels in mode 2, converted from SDL's window
+// points); false when the cursor is not over the client area. MoveCursor
+// places it there (scripted and headless runs only keep the position).
 bool CursorInClient(int* cx, int* cy);
 void MoveCursor(int cx, int cy);
 

@@ -29,6 +29,11 @@ class Pump : public ::testing::Test {
     std::string error;
     ASSERT_TRUE(CreateMainWindow(320, 240, false, &error)) << error;
   }
+  static void TearDownTestSuite() {
+    // Other suites may share this process: leave no window or changed options behind.
+    DestroyMainWindow();
+    g_options = Options();
+  }
   void SetUp() override {
     L = luaL_newstate();
     luaL_openlibs(L);
@@ -159,6 +164,9 @@ TEST_F(Pump, CloseRequestGoesToTheHookOrTheQuestion) {
   PumpMessages(L);
   EXPECT_EQ(Global("n"), 1);
   EXPECT_EQ(lua_gettop(L), 0);
+  Push(SDL_QUIT);  // a quit request from the session is handled the same way
+  PumpMessages(L);
+  EXPECT_EQ(Global("n"), 2);
   // Without the hook the headless question is answered "no": the run goes on.
   Run("callback = nil");
   testing::internal::CaptureStderr();
