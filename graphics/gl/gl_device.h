@@ -41,9 +41,10 @@ enum BatchKind { KIND_NONE, KIND_TRIANGLES, KIND_POINTS };
 // space for creating and uploading textures.
 constexpr int kTextureSlots = 4;
 
-// The shader programs: untextured, mixed units, and one per single unit.
+// The shader programs: untextured, mixed units, and two per unit (with and
+// without untextured vertices in the batch).
 struct Programs {
-  static constexpr int kCount = 2 + kTextureSlots;
+  static constexpr int kCount = 2 + 2 * kTextureSlots;
   GLuint program[kCount] = {};
   GLint scale[kCount] = {};
 };
@@ -130,6 +131,7 @@ class GLDevice final : public Device {
   BlendMode batchBlend_ = BLEND_NORMAL;
   float batchSlot_ = -1.f;     // slot of the draw being appended (-1 untextured)
   unsigned batchSlotMask_ = 0;  // slots the queued vertices use
+  bool batchUntextured_ = false;  // some queued vertices are untextured
   GLTexture* slots_[kTextureSlots] = {};  // texture assigned to each unit
   GLuint boundSlots_[kTextureSlots] = {};  // what GL has bound there
   int nextVictim_ = 0;

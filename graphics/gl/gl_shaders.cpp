@@ -26,8 +26,9 @@ void main() {
 }
 )";
 
-// texture x diffuse, or the diffuse alone. `unit` >= 0: every textured
-// vertex of the batch uses that one unit; -1: the batch mixes units and each
+// texture x diffuse, or the diffuse alone. `unit` >= kTextureSlots: every
+// vertex is textured from unit - kTextureSlots; 0 <= `unit` < kTextureSlots:
+// every textured vertex uses that one unit, some are untextured; -1: the batch mixes units and each
 // slot is its own branch (GLSL 3.30 indexes sampler arrays with constants
 // only, and Mesa's software rasterisers run every branch, so this variant is
 // only used when a batch really mixes textures); -2: untextured.
@@ -41,7 +42,11 @@ std::string FragmentSource(int unit) {
       "out vec4 fragColor;\n"
       "void main() {\n"
       "  vec4 c = vColor;\n";
-  if (unit >= 0) {
+  if (unit >= kTextureSlots) {
+    // Every vertex textured from one unit: no branch at all, the form Mesa's
+    // software rasteriser runs fastest.
+    s += "  c = texture(uTex[" + std::to_string(unit - kTextureSlots) + "], vUV) * vColor;\n";
+  } else if (unit >= 0) {
     s += "  if (vSlot >= 0) c *= textureLod(uTex[" + std::to_string(unit) + "], vUV, 0.0);\n";
   } else if (unit == -1) {
     for (int i = 0; i < kTextureSlots; ++i)
@@ -114,7 +119,8 @@ bool BuildPrograms(Programs* p, std::string* error) {
   if (!vs) return false;
   bool ok = true;
   for (int k = 0; k < Programs::kCount && ok; ++k) {
-    // 0: untextured, 1: mixed units, 2 + i: unit i only.
+    // 0: untextured, 1: mixed units, 2 + i: unit i and untextured,
+    // 2 + kTextureSlots + i: unit i only.
     int unit = k == 0 ? -2 : k == 1 ? -1 : k - 2;
     p->program[k] = Link(vs, unit, error);
     ok = p->program[k] != 0;
