@@ -1,8 +1,10 @@
 // GL backend batching: draws are collected as triangle, line or point lists
 // and go out in one glDrawArrays when the texture, blend mode or primitive
-// kind changes, or before anything that must see their result.
+// kind changes, or before anything that must see their result. Strips and
+// fans become triangle lists so that consecutive sprites share one call.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "graphics/gl/gl_device.h"
@@ -17,7 +19,7 @@ BatchKind KindOf(PrimitiveType type) {
   switch (type) {
     case PT_POINTLIST: return KIND_POINTS;
     case PT_LINELIST:
-    case PT_LINESTRIP: return KIND_LINES;
+    case PT_LINESTRIP: return KIND_POINTS;  // lines become points (below)
     case PT_TRIANGLELIST:
     case PT_TRIANGLESTRIP:
     case PT_TRIANGLEFAN: return KIND_TRIANGLES;
@@ -28,7 +30,11 @@ BatchKind KindOf(PrimitiveType type) {
 }  // namespace
 
 Vertex* GLDevice::Reserve(int count) {
-  if (batchCount_ + count > static_cast<int>(batch_.size())) Flush();
+  if (batchCount_ + count > static_cast<int>(batch_.size())) {
+    Flush();
+    if (batchSlot_ >= 0) batchSlotMask_ |= 1u << static_cast<int>(batchSlot_);
+    else batchUntextured_ = true;
+  }
   Vertex* out = batch_.data() + batchCount_;
   batchCount_ += count;
   return out;
@@ -38,33 +44,54 @@ void GLDevice::SetTexture(DeviceTexture* tex) {
   texture_ = tex ? static_cast<GLTexture*>(tex->backend) : nullptr;
 }
 
+// The slot of `t` for the batch being built: the unit it already has, else a
+// unit the queued vertices do not use (flushing first when every unit is in use).
+int GLDevice::SlotFor(GLTexture* t) {
+  for (int i = 0; i < kTextureSlots; ++i)
+    if (slots_[i] == t) return i;
+  int pick = -1;
+  for (int i = 0; i < kTextureSlots && pick < 0; ++i)
+    if (!slots_[i]) pick = i;
+  for (int k = 0; k < kTextureSlots && pick < 0; ++k) {
+    int i = (nextVictim_ + k) % kTextureSlots;
+    if (!(batchSlotMask_ & (1u << i))) pick = i;
+  }
+  if (pick < 0) {
+    Flush();
+    pick = nextVictim_;
+  }
+  nextVictim_ = (pick + 1) % kTextureSlots;
+  slots_[pick] = t;
+  return pick;
+}
+
 void GLDevice::Draw(PrimitiveType type, const Vertex* v, int count) {
   const BatchKind kind = KindOf(type);
   if (kind == KIND_NONE || !v || count <= 0) return;
-  if (batchCount_ > 0 && (kind != batchKind_ || texture_ != batchTexture_ || blend_ != batchBlend_)) Flush();
+  if (batchCount_ > 0 && (kind != batchKind_ || blend_ != batchBlend_)) Flush();
   batchKind_ = kind;
-  batchTexture_ = texture_;
   batchBlend_ = blend_;
+  int slot = -1;
+  if (texture_) {
+    slot = SlotFor(texture_);
+    batchSlotMask_ |= 1u << slot;
+  } else {
+    batchUntextured_ = true;
+  }
+  batchSlot_ = static_cast<float>(slot);
   switch (kind) {
     case KIND_TRIANGLES: AppendTriangles(type, v, count); break;
-    case KIND_LINES: AppendLines(type, v, count); break;
-    case KIND_POINTS: AppendPoints(v, count); break;
+    case KIND_POINTS:
+      if (type == PT_POINTLIST) AppendPoints(v, count);
+      else AppendLines(type, v, count);
+      break;
     case KIND_NONE: break;
   }
 }
 
 void GLDevice::AppendTriangles(PrimitiveType type, const Vertex* v, int count) {
   const int capacity = static_cast<int>(batch_.size()) / 3;
-  if (type == PT_TRIANGLELIST) {
-    int triangles = count / 3;
-    while (triangles > 0) {
-      int n = std::min(triangles, capacity);
-      std::memcpy(Reserve(n * 3), v, sizeof(Vertex) * 3 * n);
-      v += n * 3;
-      triangles -= n;
-    }
-    return;
-  }
+  const float slot = batchSlot_;
   if (type == PT_TRIANGLESTRIP && count == 4) {  // the sprite quad
     Vertex* o = Reserve(6);
     o[0] = v[0];
@@ -73,6 +100,19 @@ void GLDevice::AppendTriangles(PrimitiveType type, const Vertex* v, int count) {
     o[3] = v[1];
     o[4] = v[3];
     o[5] = v[2];
+    for (int k = 0; k < 6; ++k) o[k].z = slot;
+    return;
+  }
+  if (type == PT_TRIANGLELIST) {
+    int triangles = count / 3;
+    while (triangles > 0) {
+      int n = std::min(triangles, capacity);
+      Vertex* o = Reserve(n * 3);
+      std::memcpy(o, v, sizeof(Vertex) * 3 * n);
+      for (int k = 0; k < n * 3; ++k) o[k].z = slot;
+      v += n * 3;
+      triangles -= n;
+    }
     return;
   }
   const int triangles = count - 2;
@@ -90,65 +130,135 @@ void GLDevice::AppendTriangles(PrimitiveType type, const Vertex* v, int count) {
         o[1] = v[i + 1];
         o[2] = v[i + 2];
       }
+      o[0].z = o[1].z = o[2].z = slot;
       o += 3;
     }
   }
 }
 
+// Lines and points are not left to GL's rasteriser, whose choice of end
+// pixels differs between drivers: the pixels are chosen here, exactly as the
+// reference rasteriser chooses them, and drawn as one-pixel points centred on
+// their pixels (no tie for GL to break). Coordinates are first snapped to
+// 1/256 pixel; along the major axis a line lights the pixels whose centre
+// lies in [start, end) in its direction of travel, across it the pixel
+// nearest the line (ties go right/down); a point lights the pixel whose area
+// holds it (boundaries go right/down).
+namespace {
+
+constexpr int kSub = 256;
+constexpr int64_t kLimit = int64_t(1) << 28;
+
+bool Snap(float f, int64_t* out) {
+  if (!std::isfinite(f)) return false;
+  double d = std::floor(static_cast<double>(f) * kSub + 0.5);
+  d = std::clamp(d, static_cast<double>(-kLimit), static_cast<double>(kLimit));
+  *out = static_cast<int64_t>(d);
+  return true;
+}
+int64_t FloorDiv(int64_t a, int64_t b) {
+  int64_t q = a / b;
+  return (a % b != 0 && a < 0) ? q - 1 : q;
+}
+int64_t CeilDiv(int64_t a, int64_t b) { return -FloorDiv(-a, b); }
+
+int Round255(double c) {
+  double r = std::floor(c + 0.5);
+  return r < 0 ? 0 : r > 255 ? 255 : static_cast<int>(r);
+}
+
+}  // namespace
+
 void GLDevice::AppendLines(PrimitiveType type, const Vertex* v, int count) {
-  const int capacity = static_cast<int>(batch_.size()) / 2;
   if (type == PT_LINELIST) {
-    int lines = count / 2;
-    while (lines > 0) {
-      int n = std::min(lines, capacity);
-      std::memcpy(Reserve(n * 2), v, sizeof(Vertex) * 2 * n);
-      v += n * 2;
-      lines -= n;
-    }
-    return;
+    for (int i = 0; i + 1 < count; i += 2) AppendLine(v[i], v[i + 1]);
+  } else {
+    for (int i = 0; i + 1 < count; ++i) AppendLine(v[i], v[i + 1]);
   }
-  const int lines = count - 1;
-  for (int i = 0; i < lines;) {
-    int n = std::min(lines - i, capacity);
-    Vertex* o = Reserve(n * 2);
-    for (int k = 0; k < n; ++k, ++i) {
-      o[0] = v[i];
-      o[1] = v[i + 1];
-      o += 2;
+}
+
+void GLDevice::AppendLine(const Vertex& a, const Vertex& b) {
+  int64_t X0, Y0, X1, Y1;
+  if (!Snap(a.x, &X0) || !Snap(a.y, &Y0) || !Snap(b.x, &X1) || !Snap(b.y, &Y1)) return;
+  const int64_t dx = X1 - X0, dy = Y1 - Y0;
+  if (dx == 0 && dy == 0) return;
+  const bool xMajor = (dx < 0 ? -dx : dx) >= (dy < 0 ? -dy : dy);
+  const int64_t M0 = xMajor ? X0 : Y0, M1 = xMajor ? X1 : Y1, N0 = xMajor ? Y0 : X0;
+  const int64_t dm = M1 - M0, dn = xMajor ? dy : dx;
+  int64_t first, last, dir;
+  if (dm > 0) {
+    first = CeilDiv(M0 - kSub / 2, kSub);
+    last = CeilDiv(M1 - kSub / 2, kSub) - 1;
+    dir = 1;
+  } else {
+    first = FloorDiv(M0 - kSub / 2, kSub);
+    last = FloorDiv(M1 - kSub / 2, kSub) + 1;
+    dir = -1;
+  }
+  const int64_t span = (last - first) * dir;
+  if (span < 0) return;
+  // Only the steps whose major coordinate lies on the target.
+  const Target& t = Current();
+  const int64_t limit = xMajor ? t.width : t.height;
+  int64_t kLo, kHi;
+  if (dir > 0) {
+    kLo = std::max<int64_t>(0, -first);
+    kHi = std::min<int64_t>(span, limit - 1 - first);
+  } else {
+    kLo = std::max<int64_t>(0, first - (limit - 1));
+    kHi = std::min<int64_t>(span, first);
+  }
+  const int64_t adm = dm < 0 ? -dm : dm, sgn = dm < 0 ? -1 : 1;
+  for (int64_t k = kLo; k <= kHi; ++k) {
+    const int64_t m = first + k * dir;
+    const int64_t n = FloorDiv((N0 + kSub / 2) * adm + (m * kSub - M0) * dn * sgn, adm * kSub);
+    const double f = static_cast<double>(m * kSub - M0) / static_cast<double>(dm);
+    uint32_t colour = 0;
+    for (int sh = 0; sh < 32; sh += 8) {
+      double c0 = (a.diffuse >> sh) & 255, c1 = (b.diffuse >> sh) & 255;
+      colour |= static_cast<uint32_t>(Round255(c0 + f * (c1 - c0))) << sh;
     }
+    Vertex* o = Reserve(1);
+    o->x = static_cast<float>(xMajor ? m : n);
+    o->y = static_cast<float>(xMajor ? n : m);
+    o->z = batchSlot_;
+    o->rhw = 1.f;
+    o->diffuse = colour;
+    o->u = static_cast<float>(a.u + f * (b.u - a.u));
+    o->v = static_cast<float>(a.v + f * (b.v - a.v));
   }
 }
 
 void GLDevice::AppendPoints(const Vertex* v, int count) {
-  const int capacity = static_cast<int>(batch_.size());
-  while (count > 0) {
-    int n = std::min(count, capacity);
-    Vertex* o = Reserve(n);
-    for (int k = 0; k < n; ++k) {
-      o[k] = v[k];
-      // A one-pixel point lights the pixel whose centre lies in
-      // [x - 0.5, x + 0.5) x [y - 0.5, y + 0.5) (top-left rule). Moving the
-      // vertex to that centre leaves GL no tie to break differently.
-      o[k].x = std::ceil(v[k].x - 0.5f);
-      o[k].y = std::ceil(v[k].y - 0.5f);
-    }
-    v += n;
-    count -= n;
+  for (int i = 0; i < count; ++i) {
+    int64_t X, Y;
+    if (!Snap(v[i].x, &X) || !Snap(v[i].y, &Y)) continue;
+    Vertex* o = Reserve(1);
+    *o = v[i];
+    o->z = batchSlot_;
+    o->x = static_cast<float>(FloorDiv(X + kSub / 2, kSub));
+    o->y = static_cast<float>(FloorDiv(Y + kSub / 2, kSub));
   }
 }
 
 void GLDevice::ApplyBatchState() {
-  GLuint program = batchTexture_ ? programs_.textured : programs_.plain;
-  if (program != appliedProgram_) {
-    glUseProgram(program);
-    appliedProgram_ = program;
+  const unsigned mask = batchSlotMask_;
+  int k = 0;  // untextured
+  if (mask) k = (mask & (mask - 1)) ? 1 : 2 + __builtin_ctz(mask) + (batchUntextured_ ? 0 : kTextureSlots);
+  if (appliedProgram_ != programs_.program[k]) {
+    glUseProgram(programs_.program[k]);
+    appliedProgram_ = programs_.program[k];
   }
-  if (batchTexture_) {
-    if (appliedTexture_ != batchTexture_->id) {
-      glBindTexture(GL_TEXTURE_2D, batchTexture_->id);
-      appliedTexture_ = batchTexture_->id;
+  for (int i = 0; i < kTextureSlots; ++i) {
+    if (!(batchSlotMask_ & (1u << i))) continue;
+    GLTexture* t = slots_[i];
+    UploadDirtyRows(t);
+    if (boundSlots_[i] != t->id) {
+      glActiveTexture(GL_TEXTURE0 + i);
+      glBindTexture(GL_TEXTURE_2D, t->id);
+      glActiveTexture(GL_TEXTURE0 + kTextureSlots);
+      boundSlots_[i] = t->id;
     }
-    UploadDirtyRows(batchTexture_);
   }
   if (appliedBlend_ != batchBlend_) {
     // Colour: src*a + dst*(1-a) or src*a + dst. Alpha: keep the target's
@@ -159,16 +269,31 @@ void GLDevice::ApplyBatchState() {
 }
 
 void GLDevice::Flush() {
-  if (batchCount_ == 0) return;
+  if (batchCount_ == 0) {
+    batchSlotMask_ = 0;
+    batchUntextured_ = false;
+    return;
+  }
   if (!offscreenOn_) BeforeBackWrite(nullptr);
   ApplyBatchState();
   const size_t bytes = sizeof(Vertex) * static_cast<size_t>(batchCount_);
-  // Orphan the buffer: the driver hands out fresh storage instead of waiting
-  // for draws that still read the old contents.
-  glBufferData(GL_ARRAY_BUFFER, bytes, batch_.data(), GL_STREAM_DRAW);
-  GLenum mode = batchKind_ == KIND_POINTS ? GL_POINTS : batchKind_ == KIND_LINES ? GL_LINES : GL_TRIANGLES;
-  glDrawArrays(mode, 0, batchCount_);
+  // A ring in one buffer object: each flush writes behind the previous one,
+  // so the driver never waits for draws still reading earlier vertices; when
+  // the ring is full the buffer is orphaned (fresh storage, no wait either).
+  const size_t ringBytes = sizeof(Vertex) * batch_.size() * 8;
+  if (vboBytes_ == 0 || vboOffset_ + bytes > ringBytes) {
+    glBufferData(GL_ARRAY_BUFFER, ringBytes, nullptr, GL_STREAM_DRAW);
+    vboBytes_ = ringBytes;
+    vboOffset_ = 0;
+  }
+  glBufferSubData(GL_ARRAY_BUFFER, vboOffset_, bytes, batch_.data());
+  const GLint firstVertex = static_cast<GLint>(vboOffset_ / sizeof(Vertex));
+  vboOffset_ += bytes;
+  GLenum mode = batchKind_ == KIND_POINTS ? GL_POINTS : GL_TRIANGLES;
+  glDrawArrays(mode, firstVertex, batchCount_);
   batchCount_ = 0;
+  batchSlotMask_ = 0;
+  batchUntextured_ = false;
 }
 
 }  // namespace qor::glb

@@ -105,6 +105,11 @@ bool GLDevice::CreateContext(std::string* error) {
 }
 
 bool GLDevice::Init(std::string* error) {
+  // SDL's offscreen driver has no screen to show anything on: the presented
+  // frame lives on in our framebuffers (ReadFrontBuffer), and copying it into
+  // an invisible window would only cost time.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  showOnWindow_ = !(driver && std::strcmp(driver, "offscreen") == 0);
   if (!CreateContext(error)) return false;
   return CreateObjects(error);
 }
@@ -115,13 +120,12 @@ bool GLDevice::MakeTarget(Target* t, int width, int height) {
   t->width = width;
   t->height = height;
   glGenTextures(1, &t->tex);
-  glBindTexture(GL_TEXTURE_2D, t->tex);
-  appliedTexture_ = t->tex;
+  BindScratch(t->tex);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
   glGenFramebuffers(1, &t->fbo);
   glBindFramebuffer(GL_FRAMEBUFFER, t->fbo);
   glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, t->tex, 0);
@@ -150,17 +154,18 @@ void GLDevice::BindTarget(const Target& t) {
   glBindFramebuffer(GL_FRAMEBUFFER, t.fbo);
   if (!t.fbo) return;
   glViewport(0, 0, t.width, t.height);
-  float sx = 2.0f / t.width, sy = 2.0f / t.height;
-  glUseProgram(programs_.textured);
-  glUniform2f(programs_.texturedScale, sx, sy);
-  glUseProgram(programs_.plain);
-  glUniform2f(programs_.plainScale, sx, sy);
-  appliedProgram_ = programs_.plain;
+  for (int k = 0; k < Programs::kCount; ++k) {
+    glUseProgram(programs_.program[k]);
+    glUniform2f(programs_.scale[k], 2.0f / t.width, 2.0f / t.height);
+  }
+  appliedProgram_ = programs_.program[Programs::kCount - 1];
 }
 
 bool GLDevice::CreateObjects(std::string* error) {
   if (!BuildPrograms(&programs_, error)) return false;
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize_);
+  // Never more than the reference device accepts, so both refuse the same sizes.
+  maxTextureSize_ = std::min(maxTextureSize_, 16384);
   glGenVertexArrays(1, &vao_);
   glBindVertexArray(vao_);
   glGenBuffers(1, &vbo_);
@@ -175,15 +180,22 @@ bool GLDevice::CreateObjects(std::string* error) {
                         reinterpret_cast<void*>(offsetof(Vertex, diffuse)));
   glEnableVertexAttribArray(2);
   glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(Vertex, u)));
+  // z is always 0 for the engine; the batch reuses it for the texture slot.
+  glEnableVertexAttribArray(3);
+  glVertexAttribPointer(3, 1, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(Vertex, z)));
 
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_CULL_FACE);
   glDisable(GL_SCISSOR_TEST);
   glEnable(GL_BLEND);
-  glActiveTexture(GL_TEXTURE0);
-  appliedProgram_ = 0;
+  glActiveTexture(GL_TEXTURE0 + kTextureSlots);
   appliedTexture_ = 0;
   appliedBlend_ = -1;
+  batchSlotMask_ = 0;
+  for (int i = 0; i < kTextureSlots; ++i) {
+    slots_[i] = nullptr;
+    boundSlots_[i] = 0;
+  }
 
   int w = back_.width, h = back_.height;
   if (!MakeTarget(&back_, w, h) || !MakeTarget(&front_, w, h)) {
@@ -292,27 +304,32 @@ void GLDevice::SetBlend(BlendMode mode) { blend_ = mode == BLEND_ADD ? BLEND_ADD
 bool GLDevice::Present() {
   Flush();
   if (failNextPresent_) {
+    // Behaves as a lost device for this present; the next Reset then goes
+    // through the whole recovery (new context, textures restored).
     failNextPresent_ = false;
-    lost_ = true;
-  }
-  if (lost_ || ContextLost()) {
-    lost_ = true;
+    recreateOnReset_ = true;
     return false;
   }
-  int dw = 0, dh = 0;
-  SDL_GL_GetDrawableSize(window_, &dw, &dh);
-  if (dw <= 0 || dh <= 0) {
-    dw = back_.width;
-    dh = back_.height;
+  if (lost_ || ContextLost()) {
+    lost_ = recreateOnReset_ = true;
+    return false;
   }
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, back_.fbo);
-  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-  // Our row 0 is the top; the window's is the bottom. A drawable larger than
-  // the back buffer (HiDPI, stretched full screen) is filled by scaling.
-  const bool same = dw == back_.width && dh == back_.height;
-  glBlitFramebuffer(0, 0, back_.width, back_.height, 0, dh, dw, 0, GL_COLOR_BUFFER_BIT,
-                    same ? GL_NEAREST : GL_LINEAR);
-  SDL_GL_SwapWindow(window_);
+  if (showOnWindow_) {
+    int dw = 0, dh = 0;
+    SDL_GL_GetDrawableSize(window_, &dw, &dh);
+    if (dw <= 0 || dh <= 0) {
+      dw = back_.width;
+      dh = back_.height;
+    }
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, back_.fbo);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    // Our row 0 is the top; the window's is the bottom. A drawable larger than
+    // the back buffer (HiDPI, stretched full screen) is filled by scaling.
+    const bool same = dw == back_.width && dh == back_.height;
+    glBlitFramebuffer(0, 0, back_.width, back_.height, 0, dh, dw, 0, GL_COLOR_BUFFER_BIT,
+                      same ? GL_NEAREST : GL_LINEAR);
+    SDL_GL_SwapWindow(window_);
+  }
   BindTarget(Current());
   backIsPresented_ = true;
   return true;
@@ -320,9 +337,15 @@ bool GLDevice::Present() {
 
 bool GLDevice::Reset(int backWidth, int backHeight) {
   if (backWidth <= 0 || backHeight <= 0) return false;
-  Flush();
+  // Like a device reset: queued draws are dropped, the off-screen target is
+  // released and the drawing state returns to its defaults.
+  batchCount_ = 0;
+  offscreenOn_ = false;
+  inScene_ = false;
+  texture_ = nullptr;
+  blend_ = BLEND_NORMAL;
   SDL_GL_MakeCurrent(window_, context_);
-  if (lost_ || ContextLost()) {
+  if (recreateOnReset_ || ContextLost()) {
     // The context is gone (or a test says so): start a new one. Textures come
     // back from their CPU copies, as a managed pool would bring them back.
     DestroyObjects();
@@ -330,20 +353,33 @@ bool GLDevice::Reset(int backWidth, int backHeight) {
     context_ = nullptr;
     back_.width = front_.width = backWidth;
     back_.height = front_.height = backHeight;
+    offscreen_ = Target{};
     std::string error;
     if (!CreateContext(&error) || !CreateObjects(&error)) {
       SDL_Log("OpenGL device reset failed: %s", error.c_str());
       return false;
     }
-    lost_ = false;
+    lost_ = recreateOnReset_ = false;
     return true;
   }
-  FreeTarget(&back_);
-  FreeTarget(&front_);
-  if (!MakeTarget(&back_, backWidth, backHeight) || !MakeTarget(&front_, backWidth, backHeight)) return false;
-  backIsPresented_ = false;
-  frontValid_ = false;
-  BindTarget(Current());
+  FreeTarget(&offscreen_);
+  if (backIsPresented_) {  // keep the presented frame readable
+    std::swap(back_, front_);
+    frontValid_ = true;
+    backIsPresented_ = false;
+  }
+  if (back_.width != backWidth || back_.height != backHeight) {
+    FreeTarget(&back_);
+    FreeTarget(&front_);
+    frontValid_ = false;
+    if (!MakeTarget(&front_, backWidth, backHeight)) return false;
+    if (!MakeTarget(&back_, backWidth, backHeight)) return false;
+  } else {
+    BindTarget(back_);
+    glClearColor(0.f, 0.f, 0.f, 1.f);
+    glClear(GL_COLOR_BUFFER_BIT);
+  }
+  BindTarget(back_);
   return true;
 }
 
@@ -364,28 +400,35 @@ bool GLDevice::SetOffscreenTarget(bool on, int width, int height) {
   return true;
 }
 
+// Reads the top-left width x height pixels of `t` as 0xFFRRGGBB; pixels
+// outside the target come back opaque black.
 void GLDevice::ReadTarget(const Target& t, uint32_t* dst, int pitch, int width, int height) {
   if (!dst || width <= 0 || height <= 0 || pitch < width * 4) return;
   const int w = std::min(width, t.width), h = std::min(height, t.height);
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, t.fbo);
-  glPixelStorei(GL_PACK_ALIGNMENT, 4);
   auto* bytes = reinterpret_cast<uint8_t*>(dst);
-  if (pitch % 4 == 0) {
-    glPixelStorei(GL_PACK_ROW_LENGTH, pitch / 4);
-    glReadPixels(0, 0, w, h, GL_BGRA, GL_UNSIGNED_BYTE, dst);
-    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
-  } else {
-    std::vector<uint32_t> row(static_cast<size_t>(w));
-    for (int y = 0; y < h; ++y) {
-      glReadPixels(0, y, w, 1, GL_BGRA, GL_UNSIGNED_BYTE, row.data());
-      std::memcpy(bytes + static_cast<size_t>(y) * pitch, row.data(), static_cast<size_t>(w) * 4);
+  auto row = [&](int y) { return reinterpret_cast<uint32_t*>(bytes + static_cast<size_t>(y) * pitch); };
+  if (w > 0 && h > 0 && t.fbo) {
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, t.fbo);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    if (pitch % 4 == 0) {
+      glPixelStorei(GL_PACK_ROW_LENGTH, pitch / 4);
+      glReadPixels(0, 0, w, h, GL_BGRA, GL_UNSIGNED_BYTE, dst);
+      glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+    } else {
+      std::vector<uint32_t> line(static_cast<size_t>(w));
+      for (int y = 0; y < h; ++y) {
+        glReadPixels(0, y, w, 1, GL_BGRA, GL_UNSIGNED_BYTE, line.data());
+        std::memcpy(row(y), line.data(), static_cast<size_t>(w) * 4);
+      }
     }
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, Current().fbo);
   }
-  for (int y = 0; y < h; ++y) {
-    auto* p = reinterpret_cast<uint32_t*>(bytes + static_cast<size_t>(y) * pitch);
-    for (int x = 0; x < w; ++x) p[x] |= 0xFF000000u;
+  for (int y = 0; y < height; ++y) {
+    uint32_t* p = row(y);
+    const int valid = (y < h && t.fbo) ? std::max(w, 0) : 0;
+    for (int x = 0; x < valid; ++x) p[x] |= 0xFF000000u;
+    std::fill(p + valid, p + width, 0xFF000000u);
   }
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, Current().fbo);
 }
 
 void GLDevice::ReadPixels(uint32_t* dst, int dstPitchBytes, int width, int height) {
@@ -398,12 +441,9 @@ void GLDevice::ReadFrontBuffer(uint32_t* dst, int dstPitchBytes) {
     ReadTarget(back_, dst, dstPitchBytes, back_.width, back_.height);
   } else if (frontValid_) {
     ReadTarget(front_, dst, dstPitchBytes, front_.width, front_.height);
-  } else if (dst && dstPitchBytes >= back_.width * 4) {
+  } else {
     // Nothing presented yet: the window shows black.
-    auto* bytes = reinterpret_cast<uint8_t*>(dst);
-    for (int y = 0; y < back_.height; ++y)
-      std::fill_n(reinterpret_cast<uint32_t*>(bytes + static_cast<size_t>(y) * dstPitchBytes), back_.width,
-                  0xFF000000u);
+    ReadTarget(Target{}, dst, dstPitchBytes, back_.width, back_.height);
   }
 }
 

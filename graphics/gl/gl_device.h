@@ -31,12 +31,22 @@ struct Target {
   int width = 0, height = 0;
 };
 
-enum BatchKind { KIND_NONE, KIND_TRIANGLES, KIND_LINES, KIND_POINTS };
+// Lines are drawn as points (see gl_batch.cpp), so two kinds suffice.
+enum BatchKind { KIND_NONE, KIND_TRIANGLES, KIND_POINTS };
 
-// The two shader programs: modulate by a texture, or the diffuse colour alone.
+// Textures bound at once, each on its own unit: a batch may switch between
+// this many textures per vertex without a flush (sprite sheets drawn in
+// alternation would otherwise cost a state change per sprite, which is
+// expensive on Mesa's software rasterisers). Unit kTextureSlots is scratch
+// space for creating and uploading textures.
+constexpr int kTextureSlots = 4;
+
+// The shader programs: untextured, mixed units, and two per unit (with and
+// without untextured vertices in the batch).
 struct Programs {
-  GLuint textured = 0, plain = 0;
-  GLint texturedScale = -1, plainScale = -1;
+  static constexpr int kCount = 2 + 2 * kTextureSlots;
+  GLuint program[kCount] = {};
+  GLint scale[kCount] = {};
 };
 bool BuildPrograms(Programs* p, std::string* error);
 void DestroyPrograms(Programs* p);
@@ -84,8 +94,11 @@ class GLDevice final : public Device {
   Vertex* Reserve(int count);
   void Flush();
   void ApplyBatchState();
+  int SlotFor(GLTexture* t);
+  void BindScratch(GLuint id);
   void AppendTriangles(PrimitiveType type, const Vertex* v, int count);
   void AppendLines(PrimitiveType type, const Vertex* v, int count);
+  void AppendLine(const Vertex& a, const Vertex& b);
   void AppendPoints(const Vertex* v, int count);
 
   // Textures (gl_texture.cpp).
@@ -96,7 +109,7 @@ class GLDevice final : public Device {
   SDL_GLContext context_ = nullptr;
   Programs programs_;
   GLuint vao_ = 0, vbo_ = 0;
-  size_t vboBytes_ = 0;
+  size_t vboBytes_ = 0, vboOffset_ = 0;
   GLint maxTextureSize_ = 0;
 
   Target back_, front_, offscreen_;
@@ -106,23 +119,30 @@ class GLDevice final : public Device {
   // front_ holds the last presented frame (valid once the back moved on).
   bool frontValid_ = false;
   bool inScene_ = false;
+  bool showOnWindow_ = true;  // false with SDL's offscreen video driver
   bool failNextPresent_ = false;
-  bool lost_ = false;
+  bool lost_ = false;            // GL reported a reset: Present fails until Reset
+  bool recreateOnReset_ = false;  // a (simulated) loss: Reset starts a new context
 
   // The batch: vertices in triangle/line/point lists plus the state they use.
   std::vector<Vertex> batch_;
   int batchCount_ = 0;
   BatchKind batchKind_ = KIND_NONE;
-  GLTexture* batchTexture_ = nullptr;
   BlendMode batchBlend_ = BLEND_NORMAL;
+  float batchSlot_ = -1.f;     // slot of the draw being appended (-1 untextured)
+  unsigned batchSlotMask_ = 0;  // slots the queued vertices use
+  bool batchUntextured_ = false;  // some queued vertices are untextured
+  GLTexture* slots_[kTextureSlots] = {};  // texture assigned to each unit
+  GLuint boundSlots_[kTextureSlots] = {};  // what GL has bound there
+  int nextVictim_ = 0;
 
   // Current state as the engine set it.
   GLTexture* texture_ = nullptr;
   BlendMode blend_ = BLEND_NORMAL;
 
   // State as last applied to GL (to skip redundant calls).
+  GLuint appliedTexture_ = 0;  // bound on the scratch unit
   GLuint appliedProgram_ = 0;
-  GLuint appliedTexture_ = 0;
   int appliedBlend_ = -1;
 
   GLTexture* textures_ = nullptr;  // every live texture (re-created after a lost context)

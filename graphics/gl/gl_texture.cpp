@@ -15,8 +15,7 @@ bool GLDevice::AllocateTextureStorage(GLTexture* t) {
   while (glGetError() != GL_NO_ERROR) {
   }
   glGenTextures(1, &t->id);
-  glBindTexture(GL_TEXTURE_2D, t->id);
-  appliedTexture_ = t->id;
+  BindScratch(t->id);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
@@ -32,6 +31,13 @@ bool GLDevice::AllocateTextureStorage(GLTexture* t) {
     return false;
   }
   return true;
+}
+
+void GLDevice::BindScratch(GLuint id) {
+  if (appliedTexture_ != id) {
+    glBindTexture(GL_TEXTURE_2D, id);
+    appliedTexture_ = id;
+  }
 }
 
 TextureResult GLDevice::CreateTexture(int width, int height, DeviceTexture** out) {
@@ -68,9 +74,11 @@ TextureResult GLDevice::CreateTexture(int width, int height, DeviceTexture** out
 void GLDevice::DestroyTexture(DeviceTexture* tex) {
   if (!tex) return;
   auto* t = static_cast<GLTexture*>(tex->backend);
-  if (batchTexture_ == t) {
-    Flush();
-    batchTexture_ = nullptr;
+  for (int i = 0; i < kTextureSlots; ++i) {
+    if (slots_[i] != t) continue;
+    if (batchSlotMask_ & (1u << i)) Flush();
+    slots_[i] = nullptr;
+    boundSlots_[i] = 0;  // deleting the texture unbinds it everywhere
   }
   if (texture_ == t) texture_ = nullptr;
   if (t->id) {
@@ -87,7 +95,9 @@ void GLDevice::DestroyTexture(DeviceTexture* tex) {
 void GLDevice::BeginTextureAccess(DeviceTexture* tex) {
   // Queued draws read the texture at flush time, so only a batch that uses
   // this texture has to go out before its pixels change.
-  if (tex && batchCount_ > 0 && batchTexture_ == tex->backend) Flush();
+  if (!tex || batchCount_ == 0) return;
+  for (int i = 0; i < kTextureSlots; ++i)
+    if (slots_[i] == tex->backend && (batchSlotMask_ & (1u << i))) Flush();
 }
 
 void GLDevice::EndTextureAccess(DeviceTexture* tex, int top, int bottom) {
@@ -107,6 +117,7 @@ void GLDevice::EndTextureAccess(DeviceTexture* tex, int top, int bottom) {
 void GLDevice::UploadDirtyRows(GLTexture* t) {
   DeviceTexture& p = t->pub;
   if (p.dirtyTop >= p.dirtyBottom) return;
+  BindScratch(t->id);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, p.pitch / 4);
   glTexSubImage2D(GL_TEXTURE_2D, 0, 0, p.dirtyTop, p.width, p.dirtyBottom - p.dirtyTop, GL_RGBA,

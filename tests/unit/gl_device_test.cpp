@@ -1,0 +1,458 @@
+// The OpenGL device against the software reference: the same scenes drawn by
+// both must agree within 2 per channel and cover exactly the same pixels.
+// Runs headless through SDL's offscreen driver; skips when no OpenGL 3.3
+// context can be had on the machine.
+#include <SDL2/SDL.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <functional>
+#include <vector>
+
+#include "graphics/device.h"
+
+using namespace qor;
+
+namespace {
+
+constexpr int kW = 96, kH = 64;
+
+Vertex V(float x, float y, uint32_t c = 0xFFFFFFFF, float u = 0, float v = 0) { return Vertex{x, y, 0, 1, c, u, v}; }
+
+uint32_t* Row(DeviceTexture* t, int y) { return reinterpret_cast<uint32_t*>(t->pixels + y * t->pitch); }
+
+DeviceTexture* MakeTexture(Device* d, int w, int h, const std::function<uint32_t(int, int)>& fill) {
+  DeviceTexture* t = nullptr;
+  EXPECT_EQ(d->CreateTexture(w, h, &t), TextureResult::Ok);
+  if (!t) return nullptr;
+  d->BeginTextureAccess(t);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) Row(t, y)[x] = fill(x, y);
+  d->EndTextureAccess(t, 0, h);
+  return t;
+}
+
+// Opaque, every texel different from its neighbours.
+uint32_t Opaque(int x, int y) { return 0xFF000000u | (x * 29 + 3) << 16 | (y * 41 + 7) << 8 | ((x * 5 + y * 11) & 255); }
+// Varying alpha, including 0 and 255.
+uint32_t Translucent(int x, int y) {
+  uint32_t a = (x * 37 + y * 53) & 255;
+  if (x == 0) a = 0;
+  if (y == 0) a = 255;
+  return a << 24 | (x * 17 + 40) << 16 | (200 - y * 9) << 8 | (x * y * 3 & 255);
+}
+
+// The quad a sprite draw sends: top-left at pixel (dx, dy), texels (sx, sy, w, h).
+void Sprite(Device* d, const DeviceTexture* t, float dx, float dy, int w, int h, int sx = 0, int sy = 0,
+            uint32_t c = 0xFFFFFFFF, float scale = 1.0f) {
+  float x0 = dx - 0.5f, y0 = dy - 0.5f, x1 = x0 + w * scale, y1 = y0 + h * scale;
+  float uL = float(sx) / t->width, uR = float(sx + w) / t->width;
+  float vT = float(sy) / t->height, vB = float(sy + h) / t->height;
+  Vertex q[4] = {V(x0, y0, c, uL, vT), V(x1, y0, c, uR, vT), V(x0, y1, c, uL, vB), V(x1, y1, c, uR, vB)};
+  d->Draw(PT_TRIANGLESTRIP, q, 4);
+}
+
+class GLDeviceTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    videoUp_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+  }
+  static void TearDownTestSuite() {
+    if (videoUp_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  }
+
+  void SetUp() override {
+    if (!videoUp_) GTEST_SKIP() << "no SDL video: " << SDL_GetError();
+    PrepareGLAttributes();
+    window_ = SDL_CreateWindow("gl test", 0, 0, kW, kH, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    if (!window_) GTEST_SKIP() << "no OpenGL window: " << SDL_GetError();
+    std::string err;
+    gl_ = CreateGLDevice(window_, kW, kH, &err);
+    if (!gl_) GTEST_SKIP() << "no OpenGL 3.3 device: " << err;
+    soft_ = CreateSoftDevice(nullptr, kW, kH, &err);
+    ASSERT_TRUE(soft_) << err;
+  }
+  void TearDown() override {
+    gl_.reset();
+    soft_.reset();
+    if (window_) SDL_DestroyWindow(window_);
+  }
+
+  // Runs the same scene on both devices.
+  void Both(const std::function<void(Device*)>& scene) {
+    scene(soft_.get());
+    scene(gl_.get());
+  }
+
+  static std::vector<uint32_t> Read(Device* d, int w = kW, int h = kH) {
+    std::vector<uint32_t> px(static_cast<size_t>(w) * h, 0x12345678);
+    d->ReadPixels(px.data(), w * 4, w, h);
+    return px;
+  }
+  static std::vector<uint32_t> Front(Device* d) {
+    std::vector<uint32_t> px(static_cast<size_t>(kW) * kH, 0x12345678);
+    d->ReadFrontBuffer(px.data(), kW * 4);
+    return px;
+  }
+
+  // Every channel within `tolerance`; pixels equal to `background` in one
+  // picture must be the background in the other (coverage). Reports the first
+  // few differences.
+  static void ExpectSame(const std::vector<uint32_t>& soft, const std::vector<uint32_t>& gl, uint32_t background,
+                         int w = kW, int tolerance = 2) {
+    ASSERT_EQ(soft.size(), gl.size());
+    int reported = 0;
+    for (size_t i = 0; i < soft.size(); ++i) {
+      uint32_t a = soft[i], b = gl[i];
+      bool close = true;
+      for (int sh = 0; sh < 32; sh += 8)
+        close = close && std::abs(int((a >> sh) & 255) - int((b >> sh) & 255)) <= tolerance;
+      bool coverage = (a == background) == (b == background);
+      if ((!close || !coverage) && reported++ < 8)
+        ADD_FAILURE() << "pixel (" << i % w << ", " << i / w << "): soft " << std::hex << a << " gl " << b;
+    }
+  }
+
+  void CompareScene(uint32_t background, const std::function<void(Device*)>& scene) {
+    Both([&](Device* d) {
+      d->BeginScene();
+      d->Clear(nullptr, background);
+      scene(d);
+      d->EndScene();
+    });
+    ExpectSame(Read(soft_.get()), Read(gl_.get()), background);
+  }
+
+  static inline bool videoUp_ = false;
+  SDL_Window* window_ = nullptr;
+  std::unique_ptr<Device> gl_, soft_;
+};
+
+TEST_F(GLDeviceTest, SpritesAtHalfPixelOffsetShowEveryTexelOnItsPixel) {
+  std::vector<DeviceTexture*> tex;
+  CompareScene(0xFF203040, [&](Device* d) {
+    DeviceTexture* t = MakeTexture(d, 20, 12, Opaque);
+    d->SetTexture(t);
+    Sprite(d, t, 3, 5, 20, 12);
+    Sprite(d, t, 40, 30, 7, 5, 4, 3);      // a sub-rectangle
+    Sprite(d, t, -6, 50, 20, 12);          // partly off the left edge
+    Sprite(d, t, 85, 58, 20, 12);          // off the right and bottom edges
+    tex.push_back(t);
+  });
+  // And each pixel shows exactly its texel.
+  auto gl = Read(gl_.get());
+  for (int y = 0; y < 12; ++y)
+    for (int x = 0; x < 20; ++x) ASSERT_EQ(gl[(5 + y) * kW + 3 + x], Opaque(x, y)) << x << "," << y;
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 7; ++x) ASSERT_EQ(gl[(30 + y) * kW + 40 + x], Opaque(4 + x, 3 + y));
+  EXPECT_EQ(gl[4 * kW + 3], 0xFF203040u);   // nothing above
+  EXPECT_EQ(gl[5 * kW + 23], 0xFF203040u);  // nothing right of the last column
+  soft_->DestroyTexture(tex[0]);
+  gl_->DestroyTexture(tex[1]);
+}
+
+TEST_F(GLDeviceTest, BlendModesAndModulationMatchTheReference) {
+  for (BlendMode mode : {BLEND_NORMAL, BLEND_ADD}) {
+    SCOPED_TRACE(mode);
+    CompareScene(0xFF4080C0, [&](Device* d) {
+      DeviceTexture* t = MakeTexture(d, 16, 16, Translucent);
+      d->SetBlend(mode);
+      d->SetTexture(t);
+      Sprite(d, t, 2, 2, 16, 16);
+      Sprite(d, t, 20, 2, 16, 16, 0, 0, 0x80FFFFFF);  // half alpha
+      Sprite(d, t, 38, 2, 16, 16, 0, 0, 0xFF80FF40);  // tinted
+      Sprite(d, t, 10, 10, 16, 16, 0, 0, 0xC0FFFFFF);  // over the first ones
+      d->SetTexture(nullptr);
+      // Gouraud-shaded untextured triangles, translucent.
+      Vertex tri[3] = {V(2, 30, 0xFFFF0000), V(60, 34, 0x8000FF00), V(20, 62, 0x200000FF)};
+      d->Draw(PT_TRIANGLELIST, tri, 3);
+      Vertex fan[5] = {V(75, 40, 0xFFFFFFFF), V(60, 30, 0x80FF8000), V(90, 30, 0x80FF8000),
+                       V(92, 60, 0xFF0080FF), V(60, 62, 0x40FFFF00)};
+      d->Draw(PT_TRIANGLEFAN, fan, 5);
+      d->DestroyTexture(t);
+    });
+  }
+}
+
+TEST_F(GLDeviceTest, ClearRectangleLeavesTheLastColumnAndRow) {
+  Both([&](Device* d) {
+    d->Clear(nullptr, 0xFFFF0000);
+    DeviceRect r{0, 0, kW - 1, kH - 1};
+    d->Clear(&r, 0xFF00FF00);
+    DeviceRect inner{10, 20, 30, 25};
+    d->Clear(&inner, 0x000000FF);  // alpha ignored
+    DeviceRect outside{kW + 5, 0, kW + 10, 5};
+    d->Clear(&outside, 0xFFFFFFFF);  // nothing to do
+  });
+  auto gl = Read(gl_.get());
+  ExpectSame(Read(soft_.get()), gl, 0);
+  EXPECT_EQ(gl[0], 0xFF00FF00u);
+  EXPECT_EQ(gl[kW - 1], 0xFFFF0000u);
+  EXPECT_EQ(gl[(kH - 1) * kW], 0xFFFF0000u);
+  EXPECT_EQ(gl[20 * kW + 10], 0xFF0000FFu);
+  EXPECT_EQ(gl[24 * kW + 29], 0xFF0000FFu);
+  EXPECT_EQ(gl[25 * kW + 29], 0xFF00FF00u);
+  EXPECT_EQ(gl[24 * kW + 30], 0xFF00FF00u);
+}
+
+TEST_F(GLDeviceTest, StretchedPositionsCoverTheSamePixels) {
+  // Vertices mapped like a letterboxed screen: scaled, offset, + 0.5.
+  CompareScene(0xFF000000, [&](Device* d) {
+    DeviceTexture* t = MakeTexture(d, 8, 8, [](int x, int y) { return (x + y) % 2 ? 0xFFFFFFFFu : 0xFF8080FFu; });
+    d->SetTexture(t);
+    const float sx = 1.5f, offX = 6.0f;
+    auto map = [&](float x, float y) { return V(x * sx + offX + 0.5f, y * sx + 0.5f); };
+    for (int i = 0; i < 4; ++i) {
+      float x0 = 2 + i * 13 - 0.5f, y0 = 3 + i * 7 - 0.5f;
+      Vertex q[4] = {map(x0, y0), map(x0 + 8, y0), map(x0, y0 + 8), map(x0 + 8, y0 + 8)};
+      q[0].u = q[2].u = 0;
+      q[1].u = q[3].u = 1;
+      q[0].v = q[1].v = 0;
+      q[2].v = q[3].v = 1;
+      d->Draw(PT_TRIANGLESTRIP, q, 4);
+    }
+    d->SetTexture(nullptr);
+    Vertex shape[4] = {map(1, 50), map(40.25f, 50), map(1, 58.75f), map(40.25f, 58.75f)};
+    for (Vertex& v : shape) v.diffuse = 0xFFC0A020;
+    d->Draw(PT_TRIANGLESTRIP, shape, 4);
+    d->DestroyTexture(t);
+  });
+}
+
+TEST_F(GLDeviceTest, TrianglesSharingAnEdgeDrawItOnce) {
+  // Additive halves: a pixel drawn twice would come out brighter.
+  CompareScene(0xFF000000, [&](Device* d) {
+    d->SetBlend(BLEND_ADD);
+    const uint32_t c = 0x80FFFFFF;
+    Vertex strip[4] = {V(3, 3, c), V(60, 7, c), V(9, 50, c), V(70.5f, 55.5f, c)};
+    d->Draw(PT_TRIANGLESTRIP, strip, 4);
+    // A fan around a centre on a pixel centre, edges through pixel centres.
+    Vertex fan[6] = {V(80, 20, c), V(70, 10, c), V(90, 10, c), V(94, 30, c), V(70, 34, c), V(70, 10, c)};
+    d->Draw(PT_TRIANGLEFAN, fan, 6);
+  });
+  auto gl = Read(gl_.get());
+  for (uint32_t p : gl) {
+    uint32_t r = (p >> 16) & 255;
+    ASSERT_TRUE(r == 0 || (r >= 126 && r <= 130)) << std::hex << p;
+  }
+}
+
+TEST_F(GLDeviceTest, PointsAndLinesLightTheReferencePixels) {
+  CompareScene(0xFF000000, [&](Device* d) {
+    Vertex pts[6] = {V(1, 1), V(3.5f, 3.5f), V(5.49f, 5.51f), V(7.5f, 1, 0xFF00FF00), V(-0.5f, 10), V(95.6f, 63.4f)};
+    d->Draw(PT_POINTLIST, pts, 6);
+    Vertex lines[12] = {V(1, 12), V(30, 12),          V(1, 14, 0xFFFF0000), V(30, 24, 0xFF0000FF),
+                        V(40, 60), V(40, 14),         V(50.5f, 20.5f), V(60.5f, 20.5f),
+                        V(-20, 30), V(120, 40),       V(70, 5, 0x80FFFFFF), V(60, 15, 0x80FFFFFF)};
+    d->Draw(PT_LINELIST, lines, 12);
+    Vertex strip[5] = {V(5, 40), V(25, 40), V(25, 58), V(5, 58), V(5, 40)};
+    d->Draw(PT_LINESTRIP, strip, 5);
+  });
+  // The reference's end pixels: a line leaves out its last pixel.
+  auto gl = Read(gl_.get());
+  EXPECT_NE(gl[12 * kW + 1], 0xFF000000u);
+  EXPECT_NE(gl[12 * kW + 29], 0xFF000000u);
+  EXPECT_EQ(gl[12 * kW + 30], 0xFF000000u);
+}
+
+TEST_F(GLDeviceTest, OffscreenTargetIsReadBackWithoutTouchingTheBackBuffer) {
+  std::vector<uint32_t> softOff, glOff;
+  Both([&](Device* d) {
+    d->Clear(nullptr, 0xFF102030);
+    ASSERT_TRUE(d->SetOffscreenTarget(true, kW, kH));
+    d->BeginScene();
+    d->Clear(nullptr, 0xFF000000);
+    DeviceTexture* t = MakeTexture(d, 16, 16, Translucent);
+    d->SetTexture(t);
+    Sprite(d, t, 5, 7, 16, 16);
+    d->SetTexture(nullptr);
+    Vertex tri[3] = {V(30, 2, 0xFFFF0000), V(90, 10, 0xFF00FF00), V(50, 60, 0xFF0000FF)};
+    d->Draw(PT_TRIANGLELIST, tri, 3);
+    d->EndScene();
+    auto px = Read(d);
+    (d == soft_.get() ? softOff : glOff) = px;
+    ASSERT_TRUE(d->SetOffscreenTarget(false, 0, 0));
+    d->DestroyTexture(t);
+  });
+  ExpectSame(softOff, glOff, 0xFF000000);
+  // A read larger than the target is padded with opaque black.
+  std::vector<uint32_t> big(static_cast<size_t>(kW + 4) * (kH + 2), 0);
+  gl_->ReadPixels(big.data(), (kW + 4) * 4, kW + 4, kH + 2);
+  EXPECT_EQ(big[0], 0xFF102030u);
+  EXPECT_EQ(big[kW + 1], 0xFF000000u);
+  EXPECT_EQ(big.back(), 0xFF000000u);
+  ExpectSame(Read(soft_.get()), Read(gl_.get()), 0);
+}
+
+TEST_F(GLDeviceTest, TextureChangesAfterQueuedDrawsKeepTheirOrder) {
+  CompareScene(0xFF000000, [&](Device* d) {
+    DeviceTexture* t = MakeTexture(d, 4, 4, [](int, int) { return 0xFFFF0000u; });
+    DeviceTexture* other = MakeTexture(d, 4, 4, [](int, int) { return 0xFF00FF00u; });
+    d->SetTexture(t);
+    Sprite(d, t, 0, 0, 4, 4);  // must stay red
+    d->SetTexture(other);
+    Sprite(d, other, 10, 0, 4, 4);
+    // Rewrite rows 1..2 of the first texture while both draws are queued.
+    d->BeginTextureAccess(t);
+    for (int y = 1; y < 3; ++y)
+      for (int x = 0; x < 4; ++x) Row(t, y)[x] = 0xFF0000FFu;
+    d->EndTextureAccess(t, 1, 3);
+    d->SetTexture(t);
+    Sprite(d, t, 20, 0, 4, 4);  // red, blue, blue, red
+    d->DestroyTexture(other);   // while its draw may still be queued
+    Sprite(d, t, 30, 0, 4, 4);
+    d->DestroyTexture(t);
+  });
+  auto gl = Read(gl_.get());
+  EXPECT_EQ(gl[1 * kW + 0], 0xFFFF0000u);
+  EXPECT_EQ(gl[1 * kW + 10], 0xFF00FF00u);
+  EXPECT_EQ(gl[0 * kW + 20], 0xFFFF0000u);
+  EXPECT_EQ(gl[1 * kW + 20], 0xFF0000FFu);
+  EXPECT_EQ(gl[3 * kW + 20], 0xFFFF0000u);
+}
+
+TEST_F(GLDeviceTest, ManyTexturesInterleavedWithShapesAndBlendChanges) {
+  // More textures than the device binds at once, switching every draw.
+  CompareScene(0xFF000000, [&](Device* d) {
+    std::vector<DeviceTexture*> tex;
+    for (int i = 0; i < 7; ++i)
+      tex.push_back(MakeTexture(d, 6, 6, [i](int x, int y) { return Translucent(x + i * 6, y + i); }));
+    for (int n = 0; n < 120; ++n) {
+      int i = (n * 5) % 7;
+      if (n % 17 == 0) d->SetBlend(n % 2 ? BLEND_ADD : BLEND_NORMAL);
+      if (n % 11 == 0) {
+        d->SetTexture(nullptr);
+        Vertex tri[3] = {V(n % 90, n % 60, 0x80FF00FF), V(n % 90 + 6, n % 60, 0x80FF00FF),
+                         V(n % 90, n % 60 + 6, 0x80FF00FF)};
+        d->Draw(PT_TRIANGLELIST, tri, 3);
+        continue;
+      }
+      d->SetTexture(tex[i]);
+      Sprite(d, tex[i], (n * 13) % 90, (n * 7) % 58, 6, 6);
+    }
+    for (DeviceTexture* t : tex) d->DestroyTexture(t);
+  });
+}
+
+TEST_F(GLDeviceTest, LargeDrawsSpanSeveralBatches) {
+  // Far more vertices than one batch holds, overlapping many times over:
+  // opaque colours that change with every primitive show any reordering.
+  CompareScene(0xFF000000, [&](Device* d) {
+    std::vector<Vertex> strip;
+    for (int i = 0; i < 9000; ++i) {
+      float x = (i % 90) + 0.25f * (i / 90 % 4);
+      uint32_t c = 0xFF000000u | static_cast<uint32_t>(i * 2654435761u >> 8);
+      strip.push_back(V(x, 2, c));
+      strip.push_back(V(x + 1.5f, 30, c));
+    }
+    d->Draw(PT_TRIANGLESTRIP, strip.data(), static_cast<int>(strip.size()));
+    std::vector<Vertex> list;
+    for (int i = 0; i < 9000; ++i) {
+      float x = i % 90, y = 34 + i % 25;
+      uint32_t c = 0xFF000000u | static_cast<uint32_t>(i * 2246822519u >> 8);
+      list.push_back(V(x, y, c));
+      list.push_back(V(x + 3, y, c));
+      list.push_back(V(x, y + 3, c));
+    }
+    d->Draw(PT_TRIANGLELIST, list.data(), static_cast<int>(list.size()));
+  });
+}
+
+TEST_F(GLDeviceTest, PresentKeepsTheShownFrameReadable) {
+  std::vector<uint32_t> frame1[2];
+  Both([&](Device* d) {
+    d->BeginScene();
+    d->Clear(nullptr, 0xFF336699);
+    Vertex tri[3] = {V(0, 0, 0xFFFFFF00), V(50, 0, 0xFFFFFF00), V(0, 50, 0xFFFFFF00)};
+    d->Draw(PT_TRIANGLELIST, tri, 3);
+    d->EndScene();
+    ASSERT_TRUE(d->Present());
+    frame1[d == gl_.get()] = Front(d);
+    // The next frame, half drawn: the front still shows frame 1.
+    d->BeginScene();
+    DeviceRect r{0, 0, kW - 1, kH - 1};
+    d->Clear(&r, 0xFF000000);
+    Vertex dot[1] = {V(5, 5)};
+    d->Draw(PT_POINTLIST, dot, 1);
+    ASSERT_EQ(Front(d), frame1[d == gl_.get()]);
+    d->EndScene();
+    ASSERT_TRUE(d->Present());
+  });
+  ExpectSame(frame1[0], frame1[1], 0xFF336699);
+  auto gl = Front(gl_.get());
+  ExpectSame(Front(soft_.get()), gl, 0xFF000000);
+  EXPECT_EQ(gl[kW - 1], 0xFF336699u);  // last column kept from frame 1
+  EXPECT_EQ(gl[5 * kW + 5], 0xFFFFFFFFu);
+}
+
+TEST_F(GLDeviceTest, LostDeviceComesBackWithItsTextures) {
+  std::vector<DeviceTexture*> tex;
+  Both([&](Device* d) {
+    DeviceTexture* t = MakeTexture(d, 10, 10, Opaque);
+    tex.push_back(t);
+    d->SetTexture(t);
+    Sprite(d, t, 1, 1, 10, 10);
+    d->FailNextPresent();
+    EXPECT_FALSE(d->Present());
+    ASSERT_TRUE(d->Reset(kW, kH));
+    EXPECT_EQ(d->BackWidth(), kW);
+    d->BeginScene();
+    d->Clear(nullptr, 0xFF000000);
+    d->SetTexture(t);  // a reset forgets the bound texture
+    Sprite(d, t, 20, 20, 10, 10);
+    d->EndScene();
+    EXPECT_TRUE(d->Present());
+  });
+  auto gl = Read(gl_.get());
+  ExpectSame(Read(soft_.get()), gl, 0xFF000000);
+  EXPECT_EQ(gl[(20 + 3) * kW + 20 + 4], Opaque(4, 3));
+  soft_->DestroyTexture(tex[0]);
+  gl_->DestroyTexture(tex[1]);
+}
+
+TEST_F(GLDeviceTest, ResetToAnotherSizeAndTextureLimits) {
+  ASSERT_TRUE(gl_->Reset(40, 30));
+  EXPECT_EQ(gl_->BackWidth(), 40);
+  EXPECT_EQ(gl_->BackHeight(), 30);
+  gl_->Clear(nullptr, 0xFF00FF00);
+  auto px = Read(gl_.get(), 40, 30);
+  EXPECT_EQ(px[29 * 40 + 39], 0xFF00FF00u);
+  DeviceTexture* t = nullptr;
+  EXPECT_EQ(gl_->CreateTexture(0, 10, &t), TextureResult::InvalidCall);
+  EXPECT_EQ(gl_->CreateTexture(10, -1, &t), TextureResult::InvalidCall);
+  EXPECT_EQ(gl_->CreateTexture(20000, 4, &t), TextureResult::InvalidCall);
+  EXPECT_EQ(t, nullptr);
+  ASSERT_EQ(gl_->CreateTexture(3, 5, &t), TextureResult::Ok);
+  EXPECT_EQ(t->pitch, 12);
+  EXPECT_EQ(Row(t, 4)[2], 0u);  // starts zeroed, like the reference
+  gl_->DestroyTexture(t);
+  EXPECT_FALSE(gl_->BeginScene() && gl_->BeginScene());
+}
+
+TEST(GLProbe, RecognisesSoftwareRenderers) {
+  EXPECT_TRUE(IsSoftwareRenderer("llvmpipe (LLVM 15.0.6, 256 bits)"));
+  EXPECT_TRUE(IsSoftwareRenderer("softpipe"));
+  EXPECT_TRUE(IsSoftwareRenderer("Software Rasterizer"));
+  EXPECT_FALSE(IsSoftwareRenderer("AMD Radeon RX 6600 (navi23, LLVM 15.0.6, DRM 3.49)"));
+  EXPECT_FALSE(IsSoftwareRenderer("Mesa Intel(R) UHD Graphics 620 (KBL GT2)"));
+}
+
+TEST(GLProbe, ReportsTheRendererAndLeavesSdlRunning) {
+  setenv("SDL_VIDEODRIVER", "offscreen", 1);
+  ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+  std::string renderer;
+  bool software = true;
+  bool ok = ProbeOpenGL(&renderer, &software);
+  if (ok) {
+    EXPECT_FALSE(renderer.empty());
+    EXPECT_EQ(software, IsSoftwareRenderer(renderer));
+  } else {
+    EXPECT_TRUE(renderer.empty());
+  }
+  EXPECT_NE(SDL_WasInit(SDL_INIT_VIDEO), 0u);
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+}  // namespace
