@@ -1,8 +1,10 @@
-// Textured drawing on the reference software device, checked pixel by pixel:
-// scripts draw into a screen-sized texture through texture:beginscene, and
-// the result must be exactly the source texels at the expected places.
+// Textured drawing on the software and the OpenGL device, checked pixel by
+// pixel: scripts draw into a screen-sized texture through texture:beginscene,
+// and the result must be exactly the source texels at the expected places.
+#include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "graphics/screen.h"
@@ -20,11 +22,22 @@ constexpr int kW = 64, kH = 48;
 // The 4 x 4 source: every texel a different opaque colour.
 uint32_t Texel(int i, int j) { return 0xFF000000u | uint32_t(40 + i * 50) << 16 | uint32_t(40 + j * 50) << 8 | 0x11u; }
 
-class TextureDraw : public ::testing::Test {
+class TextureDraw : public ::testing::TestWithParam<const char*> {
  protected:
   void SetUp() override {
     std::string error;
-    g_screen.device = CreateSoftDevice(nullptr, kW, kH, &error);
+    if (std::string(GetParam()) == "gl") {
+      setenv("SDL_VIDEODRIVER", "offscreen", 1);
+      if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) GTEST_SKIP() << "no SDL video: " << SDL_GetError();
+      videoUp = true;
+      PrepareGLAttributes();
+      window = SDL_CreateWindow("texture test", 0, 0, kW, kH, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+      if (!window) GTEST_SKIP() << "no OpenGL window: " << SDL_GetError();
+      g_screen.device = CreateGLDevice(window, kW, kH, &error);
+      if (!g_screen.device) GTEST_SKIP() << "no OpenGL 3.3 device: " << error;
+    } else {
+      g_screen.device = CreateSoftDevice(nullptr, kW, kH, &error);
+    }
     ASSERT_TRUE(g_screen.device) << error;
     g_screen.width = kW;
     g_screen.height = kH;
@@ -32,6 +45,7 @@ class TextureDraw : public ::testing::Test {
     L = luaL_newstate();
     luaL_openlibs(L);
     RegisterClass(L, "texture", kTextureMethods, kTextureCtors);
+    RegisterClass(L, "bitmap", kBitmapMethods, kBitmapCtors);
     Run("src = texture.create(4, 4); out = texture.create(64, 48)");
     UTexture* src = Global("src");
     uint8_t* px = TextureBeginAccess(src);
@@ -43,8 +57,10 @@ class TextureDraw : public ::testing::Test {
     if (At(0, 0) == 0xFF000000u) skip = true;
   }
   void TearDown() override {
-    lua_close(L);
+    if (L) lua_close(L);
     g_screen.device.reset();
+    if (window) SDL_DestroyWindow(window);
+    if (videoUp) SDL_QuitSubSystem(SDL_INIT_VIDEO);
   }
   std::string Run(const char* code) {
     if (luaL_loadstring(L, code) != 0 || lua_pcall(L, 0, 0, 0) != 0) {
@@ -92,12 +108,14 @@ class TextureDraw : public ::testing::Test {
 
   lua_State* L = nullptr;
   bool skip = false;
+  SDL_Window* window = nullptr;
+  bool videoUp = false;
 };
 
 #define NEED_SUBMISSION() \
   if (skip) GTEST_SKIP() << "drawing submission not in this build"
 
-TEST_F(TextureDraw, DrawPlacesTexelsOnPixels) {
+TEST_P(TextureDraw, DrawPlacesTexelsOnPixels) {
   NEED_SUBMISSION();
   Scene("src:draw(10, 5, 255)");
   ExpectPicture(Placed(10, 5, 0, 0, 4, 4));
@@ -107,7 +125,7 @@ TEST_F(TextureDraw, DrawPlacesTexelsOnPixels) {
   ExpectPicture(Placed(-2, 46, 0, 0, 4, 4));
 }
 
-TEST_F(TextureDraw, DrawRectWithNegativeSourceShiftsAndCrops) {
+TEST_P(TextureDraw, DrawRectWithNegativeSourceShiftsAndCrops) {
   NEED_SUBMISSION();
   Scene("src:drawrect(20, 20, 4, 4, -2, -1, 255)");
   ExpectPicture(Placed(22, 21, 0, 0, 2, 3));
@@ -115,7 +133,7 @@ TEST_F(TextureDraw, DrawRectWithNegativeSourceShiftsAndCrops) {
   ExpectPicture(Placed(20, 20, 1, 2, 3, 2));
 }
 
-TEST_F(TextureDraw, DrawRectLTUntransformedUsesIntegerHalves) {
+TEST_P(TextureDraw, DrawRectLTUntransformedUsesIntegerHalves) {
   NEED_SUBMISSION();
   Scene("src:drawrectlt(30, 30, 0, 0, 4, 4, 1, 1, 0, 255)");
   ExpectPicture(Placed(28, 28, 0, 0, 4, 4));
@@ -123,7 +141,7 @@ TEST_F(TextureDraw, DrawRectLTUntransformedUsesIntegerHalves) {
   ExpectPicture(Placed(29, 28, 1, 0, 3, 4));
 }
 
-TEST_F(TextureDraw, DrawRectLTScalesAndTurnsClockwise) {
+TEST_P(TextureDraw, DrawRectLTScalesAndTurnsClockwise) {
   NEED_SUBMISSION();
   Scene("src:drawrectlt(30, 30, 0, 0, 4, 4, 2, 2, 0, 255)");
   ExpectPicture([](int x, int y) {
@@ -138,7 +156,7 @@ TEST_F(TextureDraw, DrawRectLTScalesAndTurnsClockwise) {
   });
 }
 
-TEST_F(TextureDraw, DrawTriangleMapsTexelPositions) {
+TEST_P(TextureDraw, DrawTriangleMapsTexelPositions) {
   NEED_SUBMISSION();
   Scene("src:drawtriangle({{10,40,0,0,-1},{14,40,4,0,-1},{10,44,0,4,-1},"
         "{14,40,4,0,-1},{14,44,4,4,-1},{10,44,0,4,-1}})");
@@ -148,7 +166,7 @@ TEST_F(TextureDraw, DrawTriangleMapsTexelPositions) {
   ExpectPicture([](int, int) { return 0xFF000000u; });
 }
 
-TEST_F(TextureDraw, TextureWritesKeepDrawOrder) {
+TEST_P(TextureDraw, TextureWritesKeepDrawOrder) {
   NEED_SUBMISSION();
   // The first draw must show the old texels although the fill comes before
   // the scene ends; the second draw shows the filled texture.
@@ -170,7 +188,7 @@ TEST_F(TextureDraw, TextureWritesKeepDrawOrder) {
   EXPECT_EQ(At(5, 5), 0xFF00FF00u);
 }
 
-TEST_F(TextureDraw, RenderedTextureIsOpaqueAndDrawable) {
+TEST_P(TextureDraw, RenderedTextureIsOpaqueAndDrawable) {
   NEED_SUBMISSION();
   // Half-transparent texels are blended over black; the copy has alpha 255.
   Run("src:fill(0x80FF0000)");
@@ -183,5 +201,26 @@ TEST_F(TextureDraw, RenderedTextureIsOpaqueAndDrawable) {
   UTexture* small = Global("small");
   EXPECT_EQ(reinterpret_cast<uint32_t*>(small->surface->pixels)[0], blended);
 }
+
+TEST_P(TextureDraw, RenderToBitmapMakesScreenSizedOpaqueCopy) {
+  NEED_SUBMISSION();
+  Run("bm = bitmap.create(10, 10); bm:beginscene(); src:draw(1, 2, 255); bm:endscene()");
+  lua_getglobal(L, "bm");
+  auto* b = static_cast<UBitmap*>(lua_touserdata(L, -1));
+  lua_pop(L, 1);
+  ASSERT_EQ(b->width, kW);  // made again at the screen's size
+  ASSERT_EQ(b->height, kH);
+  auto px = [&](int x, int y) { return reinterpret_cast<uint32_t*>(b->pixels)[y * kW + x]; };
+  EXPECT_EQ(px(1, 2), Texel(0, 0));
+  EXPECT_EQ(px(4, 5), Texel(3, 3));
+  EXPECT_EQ(px(5, 5), 0xFF000000u);
+  EXPECT_FALSE(g_screen.renderTargetActive);
+  // The bitmap can go straight back into a texture.
+  Run("back = texture.frombitmap(bm); out:beginscene(); back:draw(0, 0, 255); out:endscene()");
+  ExpectPicture(Placed(1, 2, 0, 0, 4, 4));
+}
+
+INSTANTIATE_TEST_SUITE_P(Devices, TextureDraw, ::testing::Values("soft", "gl"),
+                         [](const auto& info) { return std::string(info.param); });
 
 }  // namespace
