@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "media/audio.h"
 #include "media/sound_clock.h"
@@ -183,6 +184,10 @@ void UOggThread::Run() {
   EndSequence();
 }
 
+void UOggThread::WakeForStop() {
+  if (clockOverride_) clockOverride_->Interrupt();
+}
+
 void UOggThread::EndSequence() {
   delete[] scratch;
   scratch = nullptr;
@@ -280,15 +285,15 @@ bool UOggThread::RunBody() {
 
   buffer_->SetVolume(L.volume);
   buffer_->SetPan(L.pan);
-  Update([&](SharedState& s) {
-    s.appliedVolume = L.volume;
-    s.volumeRequest = false;
-  });
+  // The record Play made has no volume request; one set since then is newer
+  // than L.volume and stays for the first service pass.
+  Update([&](SharedState& s) { s.appliedVolume = L.volume; });
 
   void *p1, *p2;
   uint32_t n1, n2;
   if (!buffer_->Lock(0, block, &p1, &n1, &p2, &n2)) return false;
-  if (L.doubleSpeed) scratch = new uint8_t[2 * size_t(bufferSize)];
+  // Without the scratch block (no memory) a double-speed sound plays at normal speed.
+  if (L.doubleSpeed) scratch = new (std::nothrow) uint8_t[2 * size_t(bufferSize)];
   FillBlock(static_cast<uint8_t*>(p1), n1, static_cast<uint8_t*>(p2), n2, L.loop, L.doubleSpeed, L.loopPoint);
   buffer_->Unlock(p1, n1, p2, n2);
   uint32_t writeCursor = n1;

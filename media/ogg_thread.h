@@ -76,6 +76,7 @@ class UOggThread : public UThread {
 
  protected:
   void Run() override;
+  void WakeForStop() override;
 
  private:
   enum class Serviced { kContinue, kLeavePasses, kEnd };

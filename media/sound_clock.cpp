@@ -15,8 +15,10 @@ class RealClock : public SoundClock {
 }  // namespace
 
 SoundClock* RealSoundClock() {
-  static RealClock clock;
-  return &clock;
+  // Never destroyed: workers still sleep on it while the exit clean-up closes
+  // the Lua state, which runs after static objects made later are destroyed.
+  static RealClock* clock = new RealClock;
+  return clock;
 }
 
 uint32_t ManualClock::Now() {
@@ -27,15 +29,22 @@ uint32_t ManualClock::Now() {
 void ManualClock::Sleep(uint32_t ms) {
   std::unique_lock<std::mutex> g(m_);
   uint32_t until = now_ + ms;
+  const uint64_t generation = interrupts_;
   auto it = sleepers_.emplace(until, 0);
-  cv_.notify_all();
-  cv_.wait(g, [&] { return int32_t(now_ - until) >= 0; });
+  driverCv_.notify_all();
+  cv_.wait(g, [&] { return interrupts_ != generation || int32_t(now_ - until) >= 0; });
   sleepers_.erase(it);
 }
 
 void ManualClock::Advance(uint32_t ms) {
   std::lock_guard<std::mutex> g(m_);
   now_ += ms;
+  cv_.notify_all();
+}
+
+void ManualClock::Interrupt() {
+  std::lock_guard<std::mutex> g(m_);
+  ++interrupts_;
   cv_.notify_all();
 }
 
@@ -49,7 +58,7 @@ int ManualClock::Pending() {
 void ManualClock::WaitIdle(const std::function<int()>& workers) {
   std::unique_lock<std::mutex> g(m_);
   // Workers that end never sleep again, so the count is polled as well.
-  while (Pending() < workers()) cv_.wait_for(g, std::chrono::milliseconds(1));
+  while (Pending() < workers()) driverCv_.wait_for(g, std::chrono::milliseconds(1));
 }
 
 }  // namespace qor

@@ -15,6 +15,8 @@ class SoundClock {
   virtual ~SoundClock() = default;
   virtual uint32_t Now() = 0;
   virtual void Sleep(uint32_t ms) = 0;
+  // Ends the sleeps in progress early (a stop request is waiting on a sleeper).
+  virtual void Interrupt() {}
 };
 
 // TimeMs / SleepMs.
@@ -27,14 +29,17 @@ class ManualClock : public SoundClock {
  public:
   uint32_t Now() override;
   void Sleep(uint32_t ms) override;
+  void Interrupt() override;
   void Advance(uint32_t ms);
   // Blocks until the number of sleepers not yet due equals `workers()`.
   void WaitIdle(const std::function<int()>& workers);
 
  private:
   std::mutex m_;
-  std::condition_variable cv_;
+  std::condition_variable cv_;        // sleepers wait here for time to move
+  std::condition_variable driverCv_;  // the driver waits here for sleepers
   uint32_t now_ = 0;
+  uint64_t interrupts_ = 0;
   std::multimap<uint32_t, int> sleepers_;  // wake-up time → count
   int Pending();                           // sleepers whose time has not come (m_ held)
 };

@@ -58,6 +58,7 @@ void UThread::StopThread() {
     std::lock_guard<std::mutex> g(lock_);
     stopRequest_ = true;
   }
+  WakeForStop();
   worker_.join();
   std::lock_guard<std::mutex> g(lock_);
   stopRequest_ = false;

@@ -26,6 +26,8 @@ class UThread {
 
  protected:
   virtual void Run() = 0;
+  // Called right after a stop request is raised, to cut a worker's wait short.
+  virtual void WakeForStop() {}
   // The worker's last step: clears the record under the lock.
   void MarkEnded();
 
