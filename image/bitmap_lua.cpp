@@ -2,6 +2,7 @@
 // methods. Engine work that owns C++ objects runs in inner scopes that end
 // before any Lua error is raised (Lua errors are longjmps).
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -110,11 +111,15 @@ int Save(lua_State* L) {
   bool dropAlpha = lua_toboolean(L, 3) != 0;
   if (BitmapEmpty(b)) RaiseMessage(L, "%s", kMsgSaveEmpty);
   char reason[256] = "";
-  bool ok;
+  bool ok = false;
   {
-    std::string error;
-    ok = SavePng(*b, name, dropAlpha, &error);
-    snprintf(reason, sizeof reason, "%s", error.c_str());
+    try {
+      std::string error;
+      ok = SavePng(*b, name, dropAlpha, &error);
+      snprintf(reason, sizeof reason, "%s", error.c_str());
+    } catch (const std::exception&) {
+      snprintf(reason, sizeof reason, "%s", strerror(ENOMEM));
+    }
   }
   if (!ok) RaiseMessage(L, kMsgWriteFailed, name, reason);
   ClearStack(L);
@@ -129,11 +134,15 @@ int SaveAlphaMethod(lua_State* L) {
     RaiseMessage(L, "savealphaはグレースケールPNG形式もしくはarl形式です");
   if (BitmapEmpty(b)) RaiseMessage(L, "%s", kMsgSaveEmpty);
   char reason[256] = "";
-  AlphaSaveStatus status;
+  AlphaSaveStatus status = AlphaSaveStatus::WriteFailed;
   {
-    std::string error;
-    status = SaveAlpha(*b, name, &error);
-    snprintf(reason, sizeof reason, "%s", error.c_str());
+    try {
+      std::string error;
+      status = SaveAlpha(*b, name, &error);
+      snprintf(reason, sizeof reason, "%s", error.c_str());
+    } catch (const std::exception&) {
+      snprintf(reason, sizeof reason, "%s", strerror(ENOMEM));
+    }
   }
   if (status == AlphaSaveStatus::BadExtension) RaiseMessage(L, "savealphaはグレースケールPNG形式もしくはarl形式です");
   if (status != AlphaSaveStatus::Ok) RaiseMessage(L, kMsgWriteFailed, name, reason);
@@ -243,7 +252,8 @@ int Gradation(lua_State* L) {
   UBitmap* b = Self(L);
   uint32_t c1 = CheckColor(L, 2), c2 = CheckColor(L, 3);
   bool horizontal = lua_toboolean(L, 4) != 0, vertical = lua_toboolean(L, 5) != 0;
-  bool useKey = lua_gettop(L) > 5;
+  // A key is given by a sixth argument; a nil there means none.
+  bool useKey = lua_gettop(L) > 5 && !lua_isnil(L, 6);
   uint32_t key = useKey ? CheckColor(L, 6) : 0;
   BitmapGradation(b, c1, c2, horizontal, vertical, useKey, key);
   ClearStack(L);
