@@ -33,12 +33,12 @@ inline int64_t CeilDiv(int64_t a, int64_t b) { return -FloorDiv(-a, b); }  // b 
 // position is first rounded to 1/65536 texel, so a coordinate that lies on a
 // texel boundary picks the texel to its right whatever the last bits of the
 // interpolation (the rectangle and triangle paths then always agree).
-inline int Texel(double t, int size) {
-  double x = t * size;
+inline int TexelAt(double x, int size) {  // x in texels
   if (!(x >= 0)) return 0;  // also NaN
   if (x >= size) return size - 1;
   return static_cast<int>(static_cast<int64_t>(x * 65536.0 + 0.5) >> 16);  // x >= 0: the cast floors
 }
+inline int Texel(double t, int size) { return TexelAt(t * size, size); }
 
 inline uint32_t Fetch(const TextureView& t, double u, double v) {
   return t.pixels[static_cast<size_t>(Texel(v, t.height)) * t.stride + Texel(u, t.width)];
@@ -144,18 +144,33 @@ void DrawTriangle(const DrawState& s, const Vertex& a, const Vertex& b, const Ve
       }
     }
     if (lo > hi) continue;
-    auto source = [&](int px) -> uint32_t {
-      double e2 = static_cast<double>(cst[2] + px * step[2]);
-      double e0 = static_cast<double>(cst[0] + px * step[0]);
-      double b1 = e2 * invA, b2 = e0 * invA;
-      uint32_t col = flatColour;
+    // Attributes along the row: exact at its first pixel, then stepped (the
+    // pixels are shaded left to right).
+    const double b1 = static_cast<double>(cst[2] + lo * step[2]) * invA;
+    const double b2 = static_cast<double>(cst[0] + lo * step[0]) * invA;
+    const double db1 = static_cast<double>(step[2]) * invA, db2 = static_cast<double>(step[0]) * invA;
+    double tu = (u0 + b1 * du1 + b2 * du2) * s.texture.width, tv = (w0 + b1 * dv1 + b2 * dv2) * s.texture.height;
+    const double dtu = (db1 * du1 + db2 * du2) * s.texture.width, dtv = (db1 * dv1 + db2 * dv2) * s.texture.height;
+    double col[4], dcol[4];
+    for (int k = 0; k < 4; ++k) {
+      col[k] = c0[k] + b1 * dc1[k] + b2 * dc2[k];
+      dcol[k] = db1 * dc1[k] + db2 * dc2[k];
+    }
+    auto source = [&](int) -> uint32_t {
+      uint32_t c = flatColour;
       if (!flat) {
-        col = 0;
-        for (int k = 0; k < 4; ++k) col |= static_cast<uint32_t>(Clamp255(c0[k] + b1 * dc1[k] + b2 * dc2[k])) << (k * 8);
+        c = 0;
+        for (int k = 0; k < 4; ++k) {
+          c |= static_cast<uint32_t>(Clamp255(col[k])) << (k * 8);
+          col[k] += dcol[k];
+        }
       }
-      if (!textured) return col;
-      uint32_t t = Fetch(s.texture, u0 + b1 * du1 + b2 * du2, w0 + b1 * dv1 + b2 * dv2);
-      return col == 0xFFFFFFFFu ? t : Modulate(t, col);
+      if (!textured) return c;
+      const TextureView& t = s.texture;
+      uint32_t texel = t.pixels[static_cast<size_t>(TexelAt(tv, t.height)) * t.stride + TexelAt(tu, t.width)];
+      tu += dtu;
+      tv += dtv;
+      return c == 0xFFFFFFFFu ? texel : Modulate(texel, c);
     };
     ShadeRow(s, static_cast<int>(py), static_cast<int>(lo), static_cast<int>(hi) + 1, source);
   }
