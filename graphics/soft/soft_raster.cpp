@@ -3,6 +3,8 @@
 // 1/256 pixel; attributes are evaluated in double at each pixel centre.
 #include "graphics/soft/soft_raster.h"
 
+#include "graphics/soft/soft_simd.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -57,17 +59,24 @@ inline void RowLimits(const DrawState& s, int* top, int* bottom) {
   *bottom = std::min(s.target->height, s.band.bottom);
 }
 
-// Shades pixels [x0, x1) of row `py` from per-pixel source colours produced by
-// `source(px, out)` in chunks, modulated by nothing (source already final).
+// Blends pixels [x0, x1) of row `py` with the final source colours that
+// `source(px)` gives, left to right. Four pixels go straight from registers
+// into the blend (a buffer written and read back at once would stall on
+// store-to-load forwarding for the short rows of triangles).
 template <class Source>
 inline void ShadeRow(const DrawState& s, int py, int x0, int x1, Source&& source) {
   uint32_t* row = s.target->pixels + static_cast<size_t>(py) * s.target->stride;
-  uint32_t buf[kChunk];
-  for (int x = x0; x < x1; x += kChunk) {
-    int n = std::min(kChunk, x1 - x);
-    for (int k = 0; k < n; ++k) buf[k] = source(x + k);
-    BlendSpan(row + x, buf, n, s.blend);
+  int x = x0;
+#if QOR_SOFT_SSE2
+  for (; x + 4 <= x1; x += 4) {
+    uint32_t p0 = source(x), p1 = source(x + 1), p2 = source(x + 2), p3 = source(x + 3);
+    if (((p0 | p1 | p2 | p3) >> 24) == 0) continue;  // all transparent
+    __m128i src = _mm_setr_epi32(static_cast<int>(p0), static_cast<int>(p1), static_cast<int>(p2), static_cast<int>(p3));
+    __m128i* d = reinterpret_cast<__m128i*>(row + x);
+    _mm_storeu_si128(d, Blend4(src, _mm_loadu_si128(d), s.blend));
   }
+#endif
+  for (; x < x1; ++x) row[x] = BlendPixel(row[x], source(x), s.blend);
 }
 
 void PutPixel(const DrawState& s, int px, int py, uint32_t colour) {
@@ -156,7 +165,7 @@ void DrawTriangle(const DrawState& s, const Vertex& a, const Vertex& b, const Ve
       col[k] = c0[k] + b1 * dc1[k] + b2 * dc2[k];
       dcol[k] = db1 * dc1[k] + db2 * dc2[k];
     }
-    auto source = [&](int) -> uint32_t {
+    auto source = [&](int) __attribute__((always_inline)) -> uint32_t {
       uint32_t c = flatColour;
       if (!flat) {
         c = 0;
