@@ -448,6 +448,38 @@ TEST_F(GLDeviceTest, ResetToAnotherSizeAndTextureLimits) {
   EXPECT_FALSE(gl_->BeginScene() && gl_->BeginScene());
 }
 
+TEST_F(GLDeviceTest, PresentCopiesTheFrameUprightIntoTheWindow) {
+  // The offscreen driver normally skips the window copy; force it.
+  setenv("QOR_GL_SHOW_OFFSCREEN", "1", 1);
+  gl_.reset();
+  std::string err;
+  gl_ = CreateGLDevice(window_, kW, kH, &err);
+  unsetenv("QOR_GL_SHOW_OFFSCREEN");
+  ASSERT_TRUE(gl_) << err;
+  gl_->Clear(nullptr, 0xFF000000);
+  DeviceRect topLeft{0, 0, 10, 5};
+  gl_->Clear(&topLeft, 0xFFFF8000);
+  ASSERT_TRUE(gl_->Present());
+  // Read the window's framebuffer with GL directly (bottom row first).
+  auto bind = reinterpret_cast<void (*)(unsigned, unsigned)>(SDL_GL_GetProcAddress("glBindFramebuffer"));
+  auto read = reinterpret_cast<void (*)(int, int, int, int, unsigned, unsigned, void*)>(
+      SDL_GL_GetProcAddress("glReadPixels"));
+  ASSERT_TRUE(bind && read);
+  int dw = 0, dh = 0;
+  SDL_GL_GetDrawableSize(window_, &dw, &dh);
+  ASSERT_EQ(dw, kW);
+  std::vector<uint32_t> px(static_cast<size_t>(dw) * dh);
+  bind(0x8CA8 /* GL_READ_FRAMEBUFFER */, 0);
+  read(0, 0, dw, dh, 0x80E1 /* GL_BGRA */, 0x1401 /* GL_UNSIGNED_BYTE */, px.data());
+  auto at = [&](int x, int y) { return px[static_cast<size_t>(dh - 1 - y) * dw + x] | 0xFF000000u; };
+  EXPECT_EQ(at(0, 0), 0xFFFF8000u);
+  EXPECT_EQ(at(9, 4), 0xFFFF8000u);
+  EXPECT_EQ(at(10, 4), 0xFF000000u);
+  EXPECT_EQ(at(0, 5), 0xFF000000u);
+  // The device's own view is unaffected.
+  EXPECT_EQ(Front(gl_.get())[4 * kW + 9], 0xFFFF8000u);
+}
+
 TEST(GLProbe, RecognisesSoftwareRenderers) {
   EXPECT_TRUE(IsSoftwareRenderer("llvmpipe (LLVM 15.0.6, 256 bits)"));
   EXPECT_TRUE(IsSoftwareRenderer("softpipe"));
