@@ -343,6 +343,8 @@ bool GLDevice::Reset(int backWidth, int backHeight) {
   // Like a device reset: queued draws are dropped, the off-screen target is
   // released and the drawing state returns to its defaults.
   batchCount_ = 0;
+  batchSlotMask_ = 0;
+  batchUntextured_ = false;
   offscreenOn_ = false;
   inScene_ = false;
   texture_ = nullptr;
