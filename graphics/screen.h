@@ -43,6 +43,14 @@ void DrawPrimitives(lua_State* L, PrimitiveType type, int count, Vertex* vertice
 // Begins a screen scene with the clear of draw.beginscene.
 void BeginScreenScene(lua_State* L, int left, int top, int right, int bottom);
 
+// draw.endscene's work with a device: ends the scene and presents; after a
+// failed present the device is recovered and the result is false.
+bool EndScreenScene();
+
+// Screen modes 0 (windowed), 1 (full screen), 2 (stretched full screen);
+// nothing happens when the mode is already set. Pumps messages through L.
+void SetScreenMode(lua_State* L, int mode);
+
 // Recovery after a failed present; ResetDevice re-creates what a reset loses.
 void RecoverLostDevice();
 void ResetDevice();

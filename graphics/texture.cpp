@@ -1,10 +1,247 @@
-// (placeholder until textures land)
+// Texture storage, the textured drawing paths and the pure pieces they use
+// (quad building, movie names, bitmap compositing).
 #include "graphics/texture.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "graphics/screen.h"
+#include "host/binding.h"
+
 namespace qor {
-void TextureCreate(lua_State*, UTexture*, int, int) {}
-void TextureRelease(UTexture*) {}
-void DrawTextureRect(lua_State*, UTexture*, int, int, int, int, int, int, int) {}
-void BitmapFromTexture(lua_State*, UBitmap*, UTexture*) {}
-void BeginRenderToBitmap(lua_State*, UBitmap*) {}
-void EndRenderToBitmap(lua_State*) {}
+
+UTexture* g_renderTargetTexture = nullptr;
+UBitmap* g_renderTargetBitmap = nullptr;
+UTexture* g_movieTexture = nullptr;
+
+// Stops the movie that plays into `t` before its storage goes away. The movie
+// player is not part of this build yet; forgetting the texture is all there is.
+static void DetachMovie(UTexture* t) {
+  if (g_movieTexture == t) g_movieTexture = nullptr;
+}
+
+TextureResult TextureCreateStorage(UTexture* t, int width, int height) {
+  DetachMovie(t);
+  TextureRelease(t);
+  t->width = width;
+  t->height = height;
+  Device* dev = g_screen.device.get();
+  DeviceTexture* tex = nullptr;
+  TextureResult r = TextureResult::InvalidCall;
+  if (dev && width > 0 && height > 0) r = dev->CreateTexture(width, height, &tex);
+  if (r != TextureResult::Ok || !tex) {
+    // Leave a consistent empty texture behind (the record may outlive the error).
+    t->surface = nullptr;
+    t->width = t->height = 0;
+    return r == TextureResult::Ok ? TextureResult::OutOfMemory : r;
+  }
+  t->surface = tex;
+  t->allocWidth = tex->width;
+  t->allocHeight = tex->height;
+  return TextureResult::Ok;
+}
+
+void RaiseTextureResult(lua_State* L, TextureResult r, int width, int height) {
+  switch (r) {
+    case TextureResult::OutOfMemory: RaiseMessage(L, "E_OUTOFMEMORY");
+    case TextureResult::OutOfVideoMemory: RaiseMessage(L, "D3DERR_OUTOFVIDEOMEMORY");
+    default: RaiseMessage(L, "D3DERR_INVALIDCALL (%d %d) ", width, height);
+  }
+}
+
+void TextureCreate(lua_State* L, UTexture* t, int width, int height) {
+  RequireDevice(L);
+  TextureResult r = TextureCreateStorage(t, width, height);
+  if (r != TextureResult::Ok) RaiseTextureResult(L, r, width, height);
+}
+
+void TextureRelease(UTexture* t) {
+  DetachMovie(t);
+  if (g_renderTargetTexture == t) g_renderTargetTexture = nullptr;  // the scene ends without a copy
+  if (t->surface) {
+    if (Device* dev = g_screen.device.get()) {
+      if (t->isLocked) dev->EndTextureAccess(t->surface, t->lockTop, t->lockBottom);
+      if (g_screen.boundTexture == t->surface) g_screen.boundTexture = nullptr;
+      dev->DestroyTexture(t->surface);
+    }
+    // Without a device (after shut-down) the storage went with it.
+  }
+  t->surface = nullptr;
+  t->isLocked = false;
+  t->width = t->height = 0;
+}
+
+uint8_t* TextureBeginAccess(UTexture* t) {
+  g_screen.device->BeginTextureAccess(t->surface);
+  return t->surface->pixels;
+}
+
+void TextureEndAccess(UTexture* t, int top, int bottom) {
+  g_screen.device->EndTextureAccess(t->surface, top, bottom);
+}
+
+// --- quads
+
+static void SetVertex(Vertex* v, float x, float y, float u, float tv, uint32_t color) {
+  *v = Vertex{x, y, 0.0f, 1.0f, color, u, tv};
+}
+
+bool BuildRectQuad(int allocWidth, int allocHeight, int dx, int dy, int w, int h, int sx, int sy,
+                   int alpha, Vertex out[4]) {
+  if (sx < 0) {
+    dx -= sx;
+    w += sx;
+    sx = 0;
+  }
+  if (sy < 0) {
+    dy -= sy;
+    h += sy;
+    sy = 0;
+  }
+  if (sx + w > allocWidth) w = allocWidth - sx;
+  if (sy + h > allocHeight) h = allocHeight - sy;
+  if (w < 0 || h < 0) return false;
+  float x0 = float(dx) - 0.5f, y0 = float(dy) - 0.5f;
+  float x1 = x0 + float(w), y1 = y0 + float(h);
+  float uL = 0, uR = 0, vT = 0, vB = 0;
+  if (allocWidth > 1) {
+    uL = float(sx) / float(allocWidth);
+    uR = float(sx + w) / float(allocWidth);
+  }
+  if (allocHeight > 1) {
+    vT = float(sy) / float(allocHeight);
+    vB = float(sy + h) / float(allocHeight);
+  }
+  uint32_t c = TextureVertexColor(alpha);
+  SetVertex(&out[0], x0, y0, uL, vT, c);
+  SetVertex(&out[1], x1, y0, uR, vT, c);
+  SetVertex(&out[2], x0, y1, uL, vB, c);
+  SetVertex(&out[3], x1, y1, uR, vB, c);
+  return true;
+}
+
+QuadResult BuildTransformedQuad(int allocWidth, int allocHeight, int x, int y, int sx, int sy, int w,
+                                int h, double scalex, double scaley, double angle, int alpha,
+                                Vertex out[4]) {
+  if (scalex == 1.0 && scaley == 1.0 && angle == 0.0) {
+    return BuildRectQuad(allocWidth, allocHeight, x - w / 2, y - h / 2, w, h, sx, sy, alpha, out)
+               ? QuadResult::Draw
+               : QuadResult::Nothing;
+  }
+  if (sx < 0 || sy < 0) return QuadResult::BadSource;
+  if (sx + w > allocWidth) w = allocWidth - sx;
+  if (sy + h > allocHeight) h = allocHeight - sy;
+  if (w < 0 || h < 0) return QuadResult::Nothing;
+  double cx = double(float(x) - 0.5f), cy = double(float(y) - 0.5f);
+  double hw = w * 0.5, hh = h * 0.5;
+  double c = std::cos(angle), s = std::sin(angle);
+  float uL = 0, uR = 0, vT = 0, vB = 0;
+  if (allocWidth > 1) {
+    uL = float(sx) / float(allocWidth);
+    uR = float(sx + w) / float(allocWidth);
+  }
+  if (allocHeight > 1) {
+    vT = float(sy) / float(allocHeight);
+    vB = float(sy + h) / float(allocHeight);
+  }
+  const double lx[4] = {-hw, hw, -hw, hw};
+  const double ly[4] = {-hh, -hh, hh, hh};
+  const float us[4] = {uL, uR, uL, uR};
+  const float vs[4] = {vT, vT, vB, vB};
+  uint32_t col = TextureVertexColor(alpha);
+  for (int i = 0; i < 4; ++i) {
+    double px = cx + lx[i] * scalex * c - ly[i] * scaley * s;
+    double py = cy + lx[i] * scalex * s + ly[i] * scaley * c;
+    SetVertex(&out[i], float(px), float(py), us[i], vs[i], col);
+  }
+  return QuadResult::Draw;
+}
+
+void DrawTextureRect(lua_State* L, UTexture* t, int dx, int dy, int w, int h, int sx, int sy, int alpha) {
+  if (!t->surface) return;  // an empty (or deleted) texture draws nothing
+  Vertex v[4];
+  if (!BuildRectQuad(t->allocWidth, t->allocHeight, dx, dy, w, h, sx, sy, alpha, v)) return;
+  Apply2DState();
+  BindTexture(t->surface);
+  DrawPrimitives(L, PT_TRIANGLESTRIP, 2, v);
+}
+
+// --- movie names
+
+MovieNameKind ParseMovieName(const char* name, MovieName* out) {
+  static const struct {
+    const char* prefix;
+    bool loop, alpha;
+  } kPrefixes[] = {
+      {":movie(", false, false},
+      {":movieloop(", true, false},
+      {":movieloopalpha(", true, true},
+      {":moviealpha(", false, true},
+  };
+  size_t len = strlen(name);
+  size_t plen = 0;
+  for (const auto& p : kPrefixes) {
+    size_t n = strlen(p.prefix);
+    if (len >= n && memcmp(name, p.prefix, n) == 0) {
+      plen = n;
+      out->loop = p.loop;
+      out->alpha = p.alpha;
+      break;
+    }
+  }
+  if (plen == 0) return MovieNameKind::NotMovie;
+  if (name[len - 1] != ')' || len == plen) return MovieNameKind::Malformed;
+  std::string body(name + plen, len - plen - 1);
+  std::string file = body;
+  out->volume = 0;
+  size_t comma = body.find(',');
+  if (comma != std::string::npos) {
+    file = body.substr(0, comma);
+    // atoi's reading: blanks, sign, digits; stops at the first other character.
+    // Clamped so a long run of digits cannot overflow.
+    long v = strtol(body.c_str() + comma + 1, nullptr, 10);
+    out->volume = int(std::clamp<long>(v, INT_MIN, INT_MAX));
+  }
+  out->hasAlphaPack = false;
+  out->alphaPack.clear();
+  size_t bar = file.find('|');
+  if (bar != std::string::npos) {
+    out->hasAlphaPack = true;
+    out->alphaPack = file.substr(bar + 1);
+    file.resize(bar);
+  }
+  if (file.size() > 255) file.resize(255);
+  out->file = file;
+  return MovieNameKind::Movie;
+}
+
+// --- compositing
+
+void CompositeRow(uint8_t* dst, const uint8_t* src, int w, int mode) {
+  switch (mode) {
+    case 0:
+      for (int i = 0; i < w; ++i, dst += 4, src += 4) {
+        int a = src[3];
+        for (int c = 0; c < 3; ++c) dst[c] = uint8_t(dst[c] + (src[c] - dst[c]) * a / 255);
+        dst[3] = std::max(dst[3], src[3]);
+      }
+      break;
+    case 1:
+      for (int i = 0; i < w; ++i, dst += 4, src += 4) {
+        int a = src[3];
+        for (int c = 0; c < 3; ++c) dst[c] = uint8_t(std::min(255, dst[c] + src[c] * a / 255));
+        dst[3] = std::max(dst[3], src[3]);
+      }
+      break;
+    case 2:
+      memcpy(dst, src, size_t(w) * 4);
+      break;
+    default:
+      break;
+  }
+}
+
 }  // namespace qor

@@ -1,7 +1,153 @@
-// The archive module and encoding.encryption / decryption.
+// The archive module (dofile, seek, read) and encoding.encryption / decryption.
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "host/binding.h"
+#include "host/cipher.h"
+#include "host/engine.h"
 #include "host/modules.h"
+#include "host/resource.h"
 
 namespace qor {
-const luaL_Reg kArchiveFuncs[] = {{nullptr, nullptr}};
-const luaL_Reg kEncodingCipherFuncs[] = {{nullptr, nullptr}};
+
+namespace {
+
+// What archive.seek selected for archive.read. A loose file keeps its mode
+// until the next successful seek, so reading it twice reads the file twice
+// (rather than reading it the second time through the cipher as a member).
+struct Selection {
+  std::string file;  // the loose file's real path, or the archive's file name
+  uint32_t offset = 0;
+  uint32_t size = 0;
+  bool loose = true;
+};
+Selection g_selection;
+
+// archive.dofile(name): runs the script (loose file first, else member) and
+// returns all its results. Every failure is fatal.
+int ArchiveDofile(lua_State* L) {
+  luaL_checkstring(L, 1);
+  // The name stays at the bottom of the stack while the script runs, so the
+  // string cannot be collected; the chunk's results are everything above it.
+  lua_settop(L, 1);
+  RunScript(L, lua_tostring(L, 1));
+  lua_remove(L, 1);
+  return lua_gettop(L);
+}
+
+// archive.seek(name): selects a loose file or a member for archive.read.
+int ArchiveSeek(lua_State* L) {
+  const char* name = luaL_checkstring(L, 1);
+  bool found;
+  {
+    ResourceLocation loc;
+    found = FindResource(name, &loc);
+    if (found) {
+      g_selection.file = std::move(loc.path);
+      g_selection.offset = loc.offset;
+      g_selection.size = loc.size;
+      g_selection.loose = !loc.archived;
+    }
+  }
+  ClearStack(L);
+  lua_pushboolean(L, found);
+  return 1;
+}
+
+enum class ReadStatus { kOk, kCannotOpen };
+
+// Reads the selected resource into `buf` (size + 1 + suffix bytes, zeroed).
+ReadStatus ReadSelection(uint8_t* buf, size_t size) {
+  if (g_selection.loose) {
+    FILE* f = fopen(g_selection.file.c_str(), "rb");
+    if (!f) return ReadStatus::kCannotOpen;
+    size_t got = fread(buf, 1, size, f);
+    (void)got;  // a file that shrank since its size was taken leaves zeros
+    fclose(f);
+    return ReadStatus::kOk;
+  }
+  UCipherFile* f = CipherOpen(g_selection.file.c_str());
+  if (!f) return ReadStatus::kCannotOpen;
+  // A member past the archive's end delivers the bytes that exist; the rest stays zero.
+  if (CipherSeek(f, g_selection.offset) == 0) CipherRead(f, 1, buf, size);
+  CipherClose(f);
+  return ReadStatus::kOk;
+}
+
+// archive.read([suffix]): the whole selected resource up to its first zero
+// byte, followed by the suffix.
+int ArchiveRead(lua_State* L) {
+  size_t suffixLen = 0;
+  const char* suffix = (lua_gettop(L) >= 1 && lua_isstring(L, 1)) ? lua_tolstring(L, 1, &suffixLen) : nullptr;
+  if (suffix) suffixLen = strlen(suffix);
+
+  size_t size = g_selection.size;
+  if (g_selection.loose) {
+    struct stat st;
+    if (stat(g_selection.file.c_str(), &st) != 0) return RaiseMessage(L, "ファイルが開かれていません。");
+    if (uint64_t(st.st_size) > uint64_t(SIZE_MAX / 2)) return RaiseMessage(L, "not enough memory");
+    size = size_t(st.st_size);
+  }
+  // The buffer belongs to Lua (a userdata), so an error raised later leaks nothing.
+  auto* buf = static_cast<uint8_t*>(lua_newuserdata(L, size + 1 + suffixLen + 1));
+  memset(buf, 0, size + 1 + suffixLen + 1);
+  if (ReadSelection(buf, size) != ReadStatus::kOk) return RaiseMessage(L, "ファイルが開かれていません。");
+  // The result is the data up to their first zero byte, then the suffix. The
+  // suffix ends the string there: data after a zero byte never show behind it.
+  size_t len = strnlen(reinterpret_cast<char*>(buf), size);
+  if (suffix) memcpy(buf + len, suffix, suffixLen);
+  lua_pushlstring(L, reinterpret_cast<char*>(buf), len + suffixLen);
+  lua_replace(L, 1);
+  lua_settop(L, 1);
+  return 1;
+}
+
+// encoding.encryption(text): each byte of the text up to its first zero byte
+// XOR 0xA7; zero bytes in the result are kept.
+int EncodingEncryption(lua_State* L) {
+  const char* text = luaL_checkstring(L, 1);
+  size_t len = strlen(text);
+  luaL_Buffer b;
+  luaL_buffinit(L, &b);
+  for (size_t i = 0; i < len; ++i) luaL_addchar(&b, char(uint8_t(text[i]) ^ 0xA7));
+  luaL_pushresult(&b);
+  lua_replace(L, 1);
+  lua_settop(L, 1);
+  return 1;
+}
+
+// encoding.decryption(data): each byte XOR 0xA7, cut at the first zero byte
+// of the result (i.e. at the first 0xA7 of the input).
+int EncodingDecryption(lua_State* L) {
+  size_t len;
+  const char* data = luaL_checklstring(L, 1, &len);
+  const void* stop = memchr(data, 0xA7, len);
+  if (stop) len = size_t(static_cast<const char*>(stop) - data);
+  luaL_Buffer b;
+  luaL_buffinit(L, &b);
+  for (size_t i = 0; i < len; ++i) luaL_addchar(&b, char(uint8_t(data[i]) ^ 0xA7));
+  luaL_pushresult(&b);
+  lua_replace(L, 1);
+  lua_settop(L, 1);
+  return 1;
+}
+
+}  // namespace
+
+const luaL_Reg kArchiveFuncs[] = {
+    {"dofile", ArchiveDofile},
+    {"seek", ArchiveSeek},
+    {"read", ArchiveRead},
+    {nullptr, nullptr},
+};
+
+const luaL_Reg kEncodingCipherFuncs[] = {
+    {"encryption", EncodingEncryption},
+    {"decryption", EncodingDecryption},
+    {nullptr, nullptr},
+};
+
 }  // namespace qor

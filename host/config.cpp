@@ -1,7 +1,114 @@
-// (placeholder until conf.ini lands)
+// conf.ini: a small INI reader with the rules of the Windows profile
+// functions, and the start-up reading of the engine's switches.
 #include "host/config.h"
+
+#include <climits>
+#include <cstdio>
+#include <string>
+
+#include "host/engine.h"
+#include "platform/paths.h"
+
 namespace qor {
-int IniReadInt(std::string_view, std::string_view, std::string_view, int def) { return def; }
-int ReadConfigInt(const char*) { return 0; }
-void ReadConfig() {}
+namespace {
+
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r'; }
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && IsSpace(s.front())) s.remove_prefix(1);
+  while (!s.empty() && IsSpace(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (Lower(a[i]) != Lower(b[i])) return false;
+  return true;
+}
+
+// The profile functions' integer parsing: leading whitespace, an optional
+// sign, then the leading decimal digits; no digits read as 0. A value beyond
+// the int range is clamped to it (the nearest value the caller can hold).
+int ParseInt(std::string_view v) {
+  size_t i = 0;
+  while (i < v.size() && IsSpace(v[i])) ++i;
+  bool neg = false;
+  if (i < v.size() && (v[i] == '+' || v[i] == '-')) neg = v[i++] == '-';
+  long long n = 0;
+  for (; i < v.size() && v[i] >= '0' && v[i] <= '9'; ++i) {
+    n = n * 10 + (v[i] - '0');
+    if (n > 1LL + INT_MAX) n = 1LL + INT_MAX;  // saturate: stays far below overflow
+  }
+  if (neg) n = -n;
+  if (n > INT_MAX) return INT_MAX;
+  if (n < INT_MIN) return INT_MIN;
+  return int(n);
+}
+
+// Finds the raw value of `key` in the first section named `section`.
+// Returns false when the section or the key is missing.
+bool FindValue(std::string_view text, std::string_view section, std::string_view key, std::string_view* value) {
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);  // UTF-8 BOM
+  section = Trim(section);
+  key = Trim(key);
+  bool inSection = false, seenSection = false;
+  size_t pos = 0;
+  while (pos <= text.size()) {
+    size_t end = text.find_first_of("\r\n", pos);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = Trim(text.substr(pos, end - pos));
+    pos = end + 1;
+    if (line.empty() || line[0] == ';') continue;
+    if (line[0] == '[') {
+      if (seenSection) return false;  // only the first section of that name counts
+      size_t close = line.find(']');
+      std::string_view name = Trim(line.substr(1, close == std::string_view::npos ? line.size() - 1 : close - 1));
+      inSection = SameName(name, section);
+      seenSection = inSection;
+      continue;
+    }
+    if (!inSection) continue;
+    size_t eq = line.find('=');
+    std::string_view name = Trim(line.substr(0, eq));
+    if (!SameName(name, key)) continue;
+    std::string_view v = eq == std::string_view::npos ? std::string_view() : Trim(line.substr(eq + 1));
+    // A value in matching quotes loses them.
+    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+      v = v.substr(1, v.size() - 2);
+    *value = v;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+int IniReadInt(std::string_view text, std::string_view section, std::string_view key, int def) {
+  std::string_view v;
+  if (!FindValue(text, section, key, &v) || v.empty()) return def;
+  return ParseInt(v);
+}
+
+int ReadConfigInt(const char* key) {
+  std::string text;
+  {
+    FILE* f = platform::OpenFile("conf.ini", "rb");
+    if (!f) return 0;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
+    fclose(f);
+  }
+  return IniReadInt(text, "QORCONFIG", key, 0);
+}
+
+void ReadConfig() {
+  // Desktop composition does not exist here: the switch is read and has no effect.
+  (void)ReadConfigInt("WindowsAeroOff");
+  if (ReadConfigInt("DebugLogMode") == 1) g_logEnabled = true;
+}
+
 }  // namespace qor

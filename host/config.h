@@ -4,9 +4,12 @@
 
 namespace qor {
 
-// Integer value of `key` in `section` of the INI text: names compare
-// case-insensitively, leading whitespace is skipped, an optional sign and the
-// leading digits are taken; a missing section/key or no digits give `def`.
+// Integer value of `key` in the first section named `section` of the INI
+// text. Names compare case-insensitively and are trimmed; ';' starts a comment
+// line; CR LF or LF line ends; a UTF-8 BOM is skipped. The value: leading
+// whitespace, an optional sign and the leading digits; a value without digits
+// reads as 0, one beyond the int range is clamped. A missing section or key,
+// or an empty value, gives `def`.
 int IniReadInt(std::string_view text, std::string_view section, std::string_view key, int def);
 
 // Reads ".\conf.ini" (in the current folder), section QORCONFIG.

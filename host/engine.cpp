@@ -4,6 +4,7 @@
 #include <SDL.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <clocale>
 #include <cstdarg>
 #include <cstdio>
@@ -127,20 +128,58 @@ void FatalError(const char* fmt, ...) {
   exit(-1);
 }
 
+namespace {
+
+// Loads a loose script file like luaL_loadfile (a first line starting with '#'
+// is skipped; precompiled chunks load too), but names the chunk in the ANSI
+// code page: error messages are ANSI text, so a script's Japanese file name
+// then shows correctly in their position prefix.
+int LoadScriptFile(lua_State* L, const char* name, const std::string& real) {
+  std::vector<char> text;
+  {
+    FILE* f = fopen(real.c_str(), "rb");
+    bool ok = f != nullptr;
+    if (f) {
+      char buf[8192];
+      size_t n;
+      while ((n = fread(buf, 1, sizeof buf, f)) > 0) text.insert(text.end(), buf, buf + n);
+      ok = !ferror(f);
+      fclose(f);
+    }
+    if (!ok) {
+      lua_pushfstring(L, "cannot read %s: %s", Utf8ToAnsi(name).c_str(), strerror(errno));
+      return LUA_ERRFILE;
+    }
+  }
+  size_t skip = 0;
+  if (!text.empty() && text[0] == '#') {  // keep the newline so line numbers stay right
+    while (skip < text.size() && text[skip] != '\n') ++skip;
+  }
+  std::string chunk = "@" + Utf8ToAnsi(name);
+  return luaL_loadbuffer(L, text.data() + skip, text.size() - skip, chunk.c_str());
+}
+
+}  // namespace
+
+// `name` is the script's own text (UTF-8); messages about it are shown in ANSI.
 void RunScript(lua_State* L, const char* name) {
   if (platform::FileExists(name)) {
     std::string real = platform::ResolvePath(name);
-    if (luaL_loadfile(L, real.c_str()) != 0 || ProtectedCall(L, 0, LUA_MULTRET) != 0)
+    if (LoadScriptFile(L, name, real) != 0 || ProtectedCall(L, 0, LUA_MULTRET) != 0)
       ScriptFailure(L, "Luaスクリプトのエラーです。\r\n%s");
     return;
   }
   ResourceLocation loc;
-  if (!FindResource(name, &loc)) FatalError("Luaスクリプト\"%s\"がありません。", name);
+  if (!FindResource(name, &loc)) FatalError("Luaスクリプト\"%s\"がありません。", Utf8ToAnsi(name).c_str());
   std::vector<uint8_t> text;
-  ReadResource(loc, true, &text);
+  std::string chunk = Utf8ToAnsi(name) + Utf8ToAnsi("(アーカイブ内)");
+  if (!ReadResource(loc, true, &text)) {
+    // An archive that is listed but cannot be opened is a load failure, not an empty script.
+    lua_pushfstring(L, "%s: cannot read %s", chunk.c_str(), Utf8ToAnsi(loc.path).c_str());
+    ScriptFailure(L, "Luaスクリプトのロードエラーです。\r\n%s");
+  }
   // A member is loaded as source text up to its first zero byte.
   size_t len = strnlen(reinterpret_cast<const char*>(text.data()), text.size());
-  std::string chunk = std::string(name) + Utf8ToAnsi("(アーカイブ内)");
   if (luaL_loadbuffer(L, reinterpret_cast<const char*>(text.data()), len, chunk.c_str()) != 0)
     ScriptFailure(L, "Luaスクリプトのロードエラーです。\r\n%s");
   std::vector<uint8_t>().swap(text);

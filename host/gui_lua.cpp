@@ -1,6 +1,170 @@
-// Lua bindings of gui's window and input part.
+// Lua bindings of gui's window and input part: create, caption, doevents,
+// message boxes, mouse, clicks, drops, keys, sleep and the timer.
+#include <SDL.h>
+
+#include "graphics/screen.h"
+#include "host/binding.h"
+#include "host/engine.h"
+#include "host/input.h"
 #include "host/modules.h"
+#include "host/window.h"
+#include "platform/dialog.h"
+#include "platform/timer.h"
 
 namespace qor {
-const luaL_Reg kGuiWindowFuncs[] = {{nullptr, nullptr}};
+namespace {
+
+PictureGeometry Geometry() {
+  return PictureGeometry{g_screen.width,        g_screen.height,        g_screen.mode,
+                         g_screen.desktopWidth, g_screen.desktopHeight, g_screen.stretchWidth,
+                         g_screen.stretchHeight};
+}
+
+int GuiCreate(lua_State* L) {
+  int w = static_cast<int>(luaL_checkinteger(L, 1));
+  int h = static_cast<int>(luaL_checkinteger(L, 2));
+  ClearStack(L);
+  // One window per run: a second call keeps the first window and device.
+  if (g_windowCreated) return 0;
+  CreateScreen(L, w, h);
+  g_windowCreated = true;
+  return 0;
+}
+
+int GuiCaption(lua_State* L) {
+  const char* text = luaL_checkstring(L, 1);
+  if (g_mainWindow) SDL_SetWindowTitle(g_mainWindow, text);
+  ClearStack(L);
+  return 0;
+}
+
+int GuiDoEvents(lua_State* L) {
+  ClearStack(L);
+  PumpMessages(L);
+  return 0;
+}
+
+int GuiOkBox(lua_State* L) {
+  const char* text = luaL_checkstring(L, 1);
+  const char* caption = luaL_checkstring(L, 2);
+  platform::ShowMessageBox(text, caption, false);
+  ClearStack(L);
+  return 0;
+}
+
+int GuiYesNoBox(lua_State* L) {
+  const char* text = luaL_checkstring(L, 1);
+  const char* caption = luaL_checkstring(L, 2);
+  bool yes = platform::ShowMessageBox(text, caption, true);
+  ClearStack(L);
+  lua_pushboolean(L, yes);
+  return 1;
+}
+
+int GuiGetMouse(lua_State* L) {
+  ClearStack(L);
+  int cx, cy, x, y;
+  if (!MainWindowActive() || !CursorInClient(&cx, &cy) || !ClientToGame(Geometry(), cx, cy, &x, &y)) return 0;
+  lua_pushinteger(L, x);
+  lua_pushinteger(L, y);
+  return 2;
+}
+
+int GuiSetMouse(lua_State* L) {
+  int x = static_cast<int>(luaL_checkinteger(L, 1));
+  int y = static_cast<int>(luaL_checkinteger(L, 2));
+  ClearStack(L);
+  if (!MainWindowActive()) return 0;
+  int cx, cy;
+  GameToClient(Geometry(), x, y, &cx, &cy);
+  MoveCursor(cx, cy);
+  return 0;
+}
+
+int GuiGetClick(lua_State* L) {
+  ClearStack(L);
+  lua_pushboolean(L, g_input.leftUp);
+  lua_pushboolean(L, g_input.rightUp);
+  lua_pushinteger(L, g_input.wheel);
+  lua_pushboolean(L, g_input.leftDown);
+  lua_pushboolean(L, g_input.rightDown);
+  g_input.leftUp = g_input.rightUp = g_input.leftDown = g_input.rightDown = false;
+  g_input.wheel = 0;
+  return 5;
+}
+
+int GuiClearBuffer(lua_State* L) {
+  ClearStack(L);
+  DiscardPendingClicks();
+  g_input.leftUp = g_input.rightUp = g_input.leftDown = g_input.rightDown = false;
+  g_input.wheel = 0;
+  return 0;
+}
+
+int GuiGetDropFileList(lua_State* L) {
+  ClearStack(L);
+  if (g_input.drops.empty()) return 0;
+  lua_createtable(L, static_cast<int>(g_input.drops.size()), 0);
+  for (size_t i = 0; i < g_input.drops.size(); ++i) {
+    lua_pushlstring(L, g_input.drops[i].data(), g_input.drops[i].size());
+    lua_rawseti(L, -2, static_cast<int>(i + 1));
+  }
+  g_input.drops.clear();
+  return 1;
+}
+
+int GuiGetKey(lua_State* L) {
+  size_t len;
+  const char* name = luaL_checklstring(L, 1, &len);
+  bool down = false;
+  // With a window, nothing is down unless it is the active window.
+  if (!g_mainWindow || MainWindowActive()) {
+    int vk = KeyNameToVirtualKey(name, len);
+    if (vk == kVkNone)
+      down = false;
+    else if (IsLockKey(vk))
+      down = LockKeyToggled(vk);
+    else
+      down = MainWindowActive() && VirtualKeyDown(vk);
+  }
+  ClearStack(L);
+  lua_pushboolean(L, down);
+  return 1;
+}
+
+int GuiSleep(lua_State* L) {
+  lua_Number ms = luaL_checknumber(L, 1);
+  ClearStack(L);
+  // Negative (and NaN) waits are no wait; the rest is truncated to whole milliseconds.
+  if (!(ms > 0)) ms = 0;
+  if (ms > 4294967295.0) ms = 4294967295.0;
+  platform::SleepMs(static_cast<uint32_t>(ms));
+  return 0;
+}
+
+int GuiGetTimer(lua_State* L) {
+  ClearStack(L);
+  lua_pushnumber(L, static_cast<lua_Number>(platform::TimeMs()));
+  return 1;
+}
+
+}  // namespace
+
+const luaL_Reg kGuiWindowFuncs[] = {
+    {"create", GuiCreate},
+    {"caption", GuiCaption},
+    {"doevents", GuiDoEvents},
+    {"okbox", GuiOkBox},
+    {"yesnobox", GuiYesNoBox},
+    {"getmouse", GuiGetMouse},
+    {"setmouse", GuiSetMouse},
+    {"getclick", GuiGetClick},
+    {"clearbuffer", GuiClearBuffer},
+    {"getdropfilelist", GuiGetDropFileList},
+    {"getkey", GuiGetKey},
+    {"sleep", GuiSleep},
+    {"gettimer", GuiGetTimer},
+    {nullptr, nullptr},
+};
+
 }  // namespace qor

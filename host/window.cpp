@@ -1,13 +1,515 @@
-// (placeholder until the window lands)
+// The main window (SDL2), the message pump that turns SDL events into the
+// input latches, close requests, Alt+L and repaints, and the scripted input
+// and frame limit of test runs.
 #include "host/window.h"
+
+#include <SDL.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "graphics/screen.h"
+#include "host/binding.h"
+#include "host/bootlog.h"
+#include "host/engine.h"
+#include "host/input.h"
+#include "host/input_script.h"
+#include "host/options.h"
+#include "platform/dialog.h"
+
 namespace qor {
+
 InputLatches g_input;
 SDL_Window* g_mainWindow = nullptr;
-bool CreateMainWindow(int, int, bool, std::string* e) { *e = "not built yet"; return false; }
-void DestroyMainWindow() {}
-bool InitVideo() { return false; }
-bool RunningHeadless() { return true; }
-void PumpMessages(lua_State*) {}
-void NoteFramePresented() {}
-void DesktopSize(int* w, int* h) { *w = 1920; *h = 1080; }
+
+namespace {
+
+// Set before any part of SDL starts (audio may start before video): Ctrl+C
+// and SIGTERM keep their default action instead of becoming a quit event a
+// busy game never reads, and closing the window sends only the window's own
+// close event, so SDL_QUIT always means a request from outside.
+struct EarlySdlHints {
+  EarlySdlHints() {
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  }
+} g_earlyHints;
+
+// The folder qor was started in, taken before the engine enters the game
+// folder: a relative --input path names a file there, as on any command line.
+std::string StartDirectory() {
+  char cwd[4096];
+  return getcwd(cwd, sizeof cwd) ? std::string(cwd) + "/" : std::string();
+}
+const std::string g_startDir = StartDirectory();
+
+bool g_videoTried = false;
+bool g_videoReady = false;
+KeyState g_keys;
+void (*g_paintHandler)() = nullptr;
+long g_presented = 0;
+
+// The cursor as the pump last saw it (client points). Scripted and headless
+// runs read the cursor from here; a real display asks SDL.
+bool g_cursorKnown = false;
+int g_cursorX = 0, g_cursorY = 0;
+
+// Files of the drop gesture in progress (SDL sends one event per file
+// between SDL_DROPBEGIN and SDL_DROPCOMPLETE).
+bool g_dropping = false;
+std::vector<std::string> g_dropPending;
+
+bool g_scriptLoaded = false;
+std::vector<ScriptedEvent> g_script;
+size_t g_scriptNext = 0;
+
+// The client coordinates mouse mapping works in: game pixels in modes 0 and 1
+// (the picture fills the client area), desktop pixels in mode 2. SDL reports
+// window points, which differ when the window is full screen or high-DPI.
+void ClientReference(int* w, int* h) {
+  *w = g_screen.mode == 2 ? g_screen.desktopWidth : g_screen.width;
+  *h = g_screen.mode == 2 ? g_screen.desktopHeight : g_screen.height;
+}
+
+void PointsToClient(int px, int py, int* cx, int* cy) {
+  *cx = px;
+  *cy = py;
+  int ww = 0, wh = 0, rw, rh;
+  if (g_mainWindow) SDL_GetWindowSize(g_mainWindow, &ww, &wh);
+  ClientReference(&rw, &rh);
+  if (ww <= 0 || wh <= 0 || rw <= 0 || rh <= 0) return;
+  *cx = static_cast<int>(static_cast<long long>(px) * rw / ww);
+  *cy = static_cast<int>(static_cast<long long>(py) * rh / wh);
+}
+
+void ClientToPoints(int cx, int cy, int* px, int* py) {
+  *px = cx;
+  *py = cy;
+  int ww = 0, wh = 0, rw, rh;
+  if (g_mainWindow) SDL_GetWindowSize(g_mainWindow, &ww, &wh);
+  ClientReference(&rw, &rh);
+  if (ww <= 0 || wh <= 0 || rw <= 0 || rh <= 0) return;
+  *px = static_cast<int>(static_cast<long long>(cx) * ww / rw);
+  *py = static_cast<int>(static_cast<long long>(cy) * wh / rh);
+}
+
+bool ScriptedRun() { return g_options.headless || !g_options.inputFile.empty(); }
+
+// Reads --input once; a missing or malformed file ends the run (status 2).
+void LoadInputScript() {
+  if (g_scriptLoaded) return;
+  g_scriptLoaded = true;
+  if (g_options.inputFile.empty()) return;
+  const char* name = g_options.inputFile.c_str();
+  std::string path = name[0] == '/' ? g_options.inputFile : g_startDir + g_options.inputFile;
+  FILE* f = fopen(path.c_str(), "rb");
+  if (!f) {
+    fprintf(stderr, "qor: cannot read the input file \"%s\": %s\n", name, strerror(errno));
+    exit(2);
+  }
+  std::string text;
+  char buf[4096];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
+  fclose(f);
+  std::string error;
+  if (!ParseInputScript(text, &g_script, &error)) {
+    fprintf(stderr, "qor: %s: %s\n", name, error.c_str());
+    exit(2);
+  }
+}
+
+std::string AbsolutePath(const std::string& path) {
+  if (!path.empty() && path[0] == '/') return path;
+  char cwd[4096];
+  if (!getcwd(cwd, sizeof cwd)) return path;
+  std::string dir = cwd;
+  if (dir.empty() || dir.back() != '/') dir += '/';
+  return dir + path;
+}
+
+// The close that ends the run: the window disappears at once; the clean-up
+// (exit → ExitCleanup) releases the device and then destroys the window.
+[[noreturn]] void ConfirmedClose() {
+  g_input.quit = true;
+  if (g_mainWindow) SDL_HideWindow(g_mainWindow);
+  exit(0);
+}
+
+// The user asked to close the window: the script's hook decides, else a
+// yes/no box does.
+void CloseRequest(lua_State* L) {
+  if (CallHook(L, "onclose", 1)) return;
+  if (platform::ShowMessageBox("終了しますか？", "終了確認", true)) ConfirmedClose();
+}
+
+// Starts xdg-open on `path` without waiting for it: a shell puts the opener
+// in the background and ends at once, so nothing is left to reap.
+// (posix_spawn, not fork: the audio threads are running.)
+void OpenInBrowser(const std::string& path) {
+  const char* argv[] = {"sh", "-c", "xdg-open \"$1\" >/dev/null 2>&1 &", "sh", path.c_str(), nullptr};
+  pid_t pid;
+  if (posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char* const*>(argv), environ) == 0)
+    waitpid(pid, nullptr, 0);
+}
+
+void OpenLicensePage() {
+  std::string path = g_tempDir + "qorlicense.html";
+  if (access(path.c_str(), F_OK) != 0) {
+    if (FILE* f = fopen(path.c_str(), "w")) {
+      WriteLicensePage(f);
+      fclose(f);
+    }
+  }
+  if (!g_options.headless) OpenInBrowser(path);
+}
+
+void LicenseRequest(lua_State* L) {
+  if (CallHook(L, "license", 0)) return;
+  OpenLicensePage();
+}
+
+void SyncLocksFrom(SDL_Keymod mod) {
+  g_keys.SetToggled(SDLK_CAPSLOCK, mod & KMOD_CAPS);
+  g_keys.SetToggled(SDLK_NUMLOCKCLEAR, mod & KMOD_NUM);
+  g_keys.SetToggled(SDLK_SCROLLLOCK, mod & KMOD_SCROLL);
+}
+
+void HandleKeyDown(lua_State* L, const SDL_KeyboardEvent& k, bool scripted) {
+  g_keys.Press(k.keysym.sym, k.repeat != 0);
+  if (!scripted) SyncLocksFrom(static_cast<SDL_Keymod>(k.keysym.mod));
+  // Alt+L: the lower-case character only (Shift or Caps Lock make it 'L'),
+  // once per press.
+  int mod = k.keysym.mod;
+  bool upper = ((mod & KMOD_SHIFT) != 0) != ((mod & KMOD_CAPS) != 0);
+  if (k.keysym.sym == SDLK_l && (mod & KMOD_ALT) && !(mod & (KMOD_CTRL | KMOD_GUI)) && !upper && !k.repeat)
+    LicenseRequest(L);
+}
+
+void HandleWindowEvent(lua_State* L, const SDL_WindowEvent& w) {
+  switch (w.event) {
+    case SDL_WINDOWEVENT_CLOSE:
+      CloseRequest(L);
+      break;
+    case SDL_WINDOWEVENT_EXPOSED:
+      // Show the last picture again; not while a mode change rebuilds the
+      // device. Headless windows are never seen, so they are not repainted.
+      if (g_screen.modeChanging) break;
+      if (g_paintHandler)
+        g_paintHandler();
+      else if (!g_options.headless && g_screen.device && !g_screen.device->Present())
+        RecoverLostDevice();
+      break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+      SyncLocksFrom(SDL_GetModState());
+      break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+      // Keys released while another window has the focus send nothing here.
+      g_keys.ReleaseAll();
+      break;
+    case SDL_WINDOWEVENT_LEAVE:
+      g_cursorKnown = false;
+      break;
+    default:
+      break;
+  }
+}
+
+// One event, real or scripted (scripted events carry no SDL-owned memory).
+void HandleEvent(lua_State* L, SDL_Event& e, bool scripted) {
+  switch (e.type) {
+    case SDL_MOUSEBUTTONDOWN:
+      if (e.button.button == SDL_BUTTON_LEFT) g_input.leftDown = true;
+      if (e.button.button == SDL_BUTTON_RIGHT) g_input.rightDown = true;
+      break;
+    case SDL_MOUSEBUTTONUP:
+      if (e.button.button == SDL_BUTTON_LEFT) g_input.leftUp = true;
+      if (e.button.button == SDL_BUTTON_RIGHT) g_input.rightUp = true;
+      break;
+    case SDL_MOUSEWHEEL: {
+      // Only the vertical wheel counts; a sideways scroll leaves the latch alone.
+      int y = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y;
+      if (y != 0) g_input.wheel = WheelDirection(y);
+      break;
+    }
+    case SDL_MOUSEMOTION:
+      g_cursorKnown = true;
+      PointsToClient(e.motion.x, e.motion.y, &g_cursorX, &g_cursorY);
+      break;
+    case SDL_KEYDOWN:
+      HandleKeyDown(L, e.key, scripted);
+      break;
+    case SDL_KEYUP:
+      g_keys.Release(e.key.keysym.sym);
+      if (!scripted) SyncLocksFrom(static_cast<SDL_Keymod>(e.key.keysym.mod));
+      break;
+    case SDL_DROPBEGIN:
+      g_dropping = true;
+      g_dropPending.clear();
+      break;
+    case SDL_DROPFILE:
+      if (!g_dropping) {
+        g_dropping = true;
+        g_dropPending.clear();
+      }
+      if (e.drop.file) g_dropPending.push_back(AbsolutePath(e.drop.file));
+      SDL_free(e.drop.file);
+      e.drop.file = nullptr;
+      break;
+    case SDL_DROPTEXT:
+      SDL_free(e.drop.file);
+      e.drop.file = nullptr;
+      break;
+    case SDL_DROPCOMPLETE:
+      // A new drop replaces a list the script has not fetched.
+      if (g_dropping) g_input.drops.swap(g_dropPending);
+      g_dropPending.clear();
+      g_dropping = false;
+      break;
+    case SDL_WINDOWEVENT:
+      HandleWindowEvent(L, e.window);
+      break;
+    case SDL_QUIT:
+      // A quit request from the desktop session is a close request too.
+      CloseRequest(L);
+      break;
+    default:
+      break;
+  }
+}
+
+void ScriptedKey(lua_State* L, SDL_Keycode key, bool down) {
+  SDL_Event e{};
+  e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+  e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+  e.key.repeat = down && g_keys.Down(key) ? 1 : 0;
+  e.key.keysym.sym = key;
+  e.key.keysym.scancode = SDL_GetScancodeFromKey(key);
+  e.key.keysym.mod = static_cast<Uint16>(g_keys.Modifiers());
+  HandleEvent(L, e, true);
+}
+
+void DeliverScripted(lua_State* L, const ScriptedEvent& ev) {
+  SDL_Event e{};
+  switch (ev.kind) {
+    case ScriptedEvent::kKeyDown:
+    case ScriptedEvent::kKeyUp:
+      ScriptedKey(L, ev.key, ev.kind == ScriptedEvent::kKeyDown);
+      break;
+    case ScriptedEvent::kAltL:
+      ScriptedKey(L, SDLK_LALT, true);
+      ScriptedKey(L, SDLK_l, true);
+      ScriptedKey(L, SDLK_l, false);
+      ScriptedKey(L, SDLK_LALT, false);
+      break;
+    case ScriptedEvent::kMouseMove: {
+      PictureGeometry g{g_screen.width, g_screen.height, g_screen.mode, g_screen.desktopWidth,
+                        g_screen.desktopHeight, g_screen.stretchWidth, g_screen.stretchHeight};
+      GameToClient(g, ev.x, ev.y, &g_cursorX, &g_cursorY);
+      g_cursorKnown = true;
+      break;
+    }
+    case ScriptedEvent::kButtonDown:
+    case ScriptedEvent::kButtonUp:
+      e.type = ev.kind == ScriptedEvent::kButtonDown ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+      e.button.button = ev.right ? SDL_BUTTON_RIGHT : SDL_BUTTON_LEFT;
+      HandleEvent(L, e, true);
+      break;
+    case ScriptedEvent::kWheel:
+      e.type = SDL_MOUSEWHEEL;
+      e.wheel.y = ev.wheelY;
+      HandleEvent(L, e, true);
+      break;
+    case ScriptedEvent::kDrop:
+      g_input.drops.clear();
+      for (const std::string& p : ev.paths) g_input.drops.push_back(AbsolutePath(p));
+      break;
+    case ScriptedEvent::kClose:
+      CloseRequest(L);
+      break;
+  }
+}
+
+// A 32x32 icon drawn in code: a light ring with a tail on a dark tile.
+SDL_Surface* MakeIcon() {
+  SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, 32, 32, 32, SDL_PIXELFORMAT_ARGB8888);
+  if (!s) return nullptr;
+  for (int y = 0; y < 32; ++y) {
+    Uint32* row = reinterpret_cast<Uint32*>(static_cast<Uint8*>(s->pixels) + y * s->pitch);
+    for (int x = 0; x < 32; ++x) {
+      float dx = x - 15.5f, dy = y - 14.5f;
+      float r2 = dx * dx + dy * dy;
+      bool corner = (x < 3 || x > 28) && (y < 3 || y > 28);
+      Uint32 c = corner ? 0x00000000u : 0xFF202838u;
+      if (r2 >= 7.0f * 7.0f && r2 <= 11.0f * 11.0f) c = 0xFFF0E6C8u;
+      if (x - y >= -2 && x - y <= 2 && x >= 18 && x <= 27) c = 0xFFF0E6C8u;  // the tail
+      row[x] = c;
+    }
+  }
+  return s;
+}
+
+}  // namespace
+
+bool InitVideo() {
+  if (g_videoTried) return g_videoReady;
+  g_videoTried = true;
+  LoadInputScript();
+  if (!g_options.headless) {
+    const char* drv = getenv("SDL_VIDEODRIVER");
+    const char* x11 = getenv("DISPLAY");
+    const char* wl = getenv("WAYLAND_DISPLAY");
+    bool displayless = drv && (!strcmp(drv, "offscreen") || !strcmp(drv, "dummy"));
+    if (displayless) {
+      g_options.headless = true;  // asked for explicitly: no notice
+    } else if (!((x11 && *x11) || (wl && *wl)) || SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+      fprintf(stderr, "qor: no display available; running headless\n");
+      g_options.headless = true;
+    } else {
+      g_videoReady = true;
+    }
+  }
+  if (g_options.headless) {
+    // Read by the audio start in gui.create; an explicit driver choice wins.
+    if (g_options.audioDriver.empty()) setenv("SDL_AUDIODRIVER", "dummy", 0);
+    if (!g_videoReady) {
+      SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "offscreen", SDL_HINT_OVERRIDE);
+      if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0)
+        g_videoReady = true;
+      else
+        fprintf(stderr, "qor: cannot start SDL video (offscreen): %s\n", SDL_GetError());
+    }
+  }
+  return g_videoReady;
+}
+
+bool RunningHeadless() {
+  InitVideo();
+  return g_options.headless;
+}
+
+void DesktopSize(int* w, int* h) {
+  *w = g_options.desktopWidth;
+  *h = g_options.desktopHeight;
+  if (!InitVideo() || g_options.headless) return;
+  int display = g_mainWindow ? SDL_GetWindowDisplayIndex(g_mainWindow) : 0;
+  SDL_DisplayMode mode;
+  if (SDL_GetDesktopDisplayMode(display < 0 ? 0 : display, &mode) == 0 && mode.w > 0 && mode.h > 0) {
+    *w = mode.w;
+    *h = mode.h;
+  }
+}
+
+bool CreateMainWindow(int width, int height, bool opengl, std::string* error) {
+  if (!InitVideo()) {
+    *error = std::string("SDL video could not start: ") + SDL_GetError();
+    return false;
+  }
+  if (g_mainWindow) return true;
+  int dw, dh;
+  DesktopSize(&dw, &dh);
+  g_screen.desktopWidth = dw;
+  g_screen.desktopHeight = dh;
+  int x = dw / 2 - width / 2;
+  int y = dh / 2 - height / 2;
+  WriteBootLog("スクリーン位置 x=%d,y=%d", x, y);
+  Uint32 flags = SDL_WINDOW_SHOWN | SDL_WINDOW_ALLOW_HIGHDPI | (opengl ? SDL_WINDOW_OPENGL : 0);
+  SDL_Window* win = SDL_CreateWindow("", x, y, width > 0 ? width : 1, height > 0 ? height : 1, flags);
+  if (!win) {
+    *error = SDL_GetError();
+    return false;
+  }
+  g_mainWindow = win;
+  if (SDL_Surface* icon = MakeIcon()) {
+    SDL_SetWindowIcon(win, icon);
+    SDL_FreeSurface(icon);
+  }
+  SDL_EventState(SDL_DROPFILE, SDL_ENABLE);
+  SDL_EventState(SDL_DROPBEGIN, SDL_ENABLE);
+  SDL_EventState(SDL_DROPCOMPLETE, SDL_ENABLE);
+  SDL_EventState(SDL_DROPTEXT, SDL_DISABLE);
+  // Keys are read as keys; no input method composes text over the game.
+  SDL_StopTextInput();
+  SDL_RaiseWindow(win);
+  if (!g_options.headless) SyncLocksFrom(SDL_GetModState());
+  platform::SetDialogOwner(win);
+  g_input.quit = false;
+  WriteBootLog("ウィンドウ作成に成功しました。次にDirectSoundを初期化します。");
+  return true;
+}
+
+void DestroyMainWindow() {
+  if (!g_mainWindow) return;
+  platform::SetDialogOwner(nullptr);
+  SDL_DestroyWindow(g_mainWindow);
+  g_mainWindow = nullptr;
+}
+
+void PumpMessages(lua_State* L) {
+  LoadInputScript();
+  while (g_scriptNext < g_script.size() && g_script[g_scriptNext].frame <= g_presented) {
+    size_t i = g_scriptNext++;  // advanced first: a hook may pump again
+    DeliverScripted(L, g_script[i]);
+  }
+  if (g_videoReady) {
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) HandleEvent(L, e, false);
+  }
+  if (g_input.quit || (g_options.frames >= 0 && g_presented >= g_options.frames)) ConfirmedClose();
+}
+
+void NoteFramePresented() { ++g_presented; }
+
+void SetPaintHandler(void (*handler)()) { g_paintHandler = handler; }
+
+bool MainWindowActive() {
+  if (!g_mainWindow) return false;
+  if (g_options.headless) return true;
+  return (SDL_GetWindowFlags(g_mainWindow) & SDL_WINDOW_INPUT_FOCUS) != 0;
+}
+
+bool VirtualKeyDown(int vk) { return g_keys.VirtualKeyDown(vk); }
+
+bool LockKeyToggled(int vk) {
+  SDL_Keycode keys[4];
+  return VirtualKeyToKeycodes(vk, keys) > 0 && g_keys.Toggled(keys[0]);
+}
+
+bool CursorInClient(int* cx, int* cy) {
+  if (!g_mainWindow) return false;
+  if (ScriptedRun()) {
+    if (!g_cursorKnown) return false;
+    *cx = g_cursorX;
+    *cy = g_cursorY;
+    return true;
+  }
+  if (!(SDL_GetWindowFlags(g_mainWindow) & SDL_WINDOW_MOUSE_FOCUS)) return false;
+  int px, py;
+  SDL_GetMouseState(&px, &py);
+  PointsToClient(px, py, cx, cy);
+  return true;
+}
+
+void MoveCursor(int cx, int cy) {
+  g_cursorKnown = true;
+  g_cursorX = cx;
+  g_cursorY = cy;
+  if (g_mainWindow && !ScriptedRun()) {
+    int px, py;
+    ClientToPoints(cx, cy, &px, &py);
+    SDL_WarpMouseInWindow(g_mainWindow, px, py);
+  }
+}
+
+void DiscardPendingClicks() {
+  if (!g_videoReady) return;
+  SDL_PumpEvents();
+  SDL_FlushEvents(SDL_MOUSEBUTTONDOWN, SDL_MOUSEWHEEL);
+}
+
 }  // namespace qor

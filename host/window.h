@@ -21,10 +21,15 @@ struct InputLatches {
 extern InputLatches g_input;
 extern SDL_Window* g_mainWindow;    // null before gui.create (and in window-less headless runs)
 
-// Window steps of gui.create: creates the fixed-size centred window (with an
-// OpenGL context flag when `opengl`), logs its boot-log lines. Returns false
-// with a reason when SDL cannot make a window.
+// Window steps of gui.create (after its caller logged the start line and
+// stored the size): initialises video when needed, creates the fixed-size
+// window centred on the desktop (SDL_WINDOW_OPENGL when `opengl`; set any GL
+// attributes before calling), and writes the boot-log lines
+// "スクリーン位置 x=%d,y=%d" and "ウィンドウ作成に成功しました。次にDirectSoundを初期化します。".
+// Returns false with a reason when SDL cannot make a window.
 bool CreateMainWindow(int width, int height, bool opengl, std::string* error);
+// Destroys the window (safe to call more than once); the screen clean-up
+// calls it after the device is released.
 void DestroyMainWindow();
 
 // Initialises SDL video (offscreen driver when headless or no display can be
@@ -44,5 +49,30 @@ void NoteFramePresented();
 
 // Desktop size (the real one, or --desktop when headless).
 void DesktopSize(int* w, int* h);
+
+// What to run when the window needs repainting (an expose event). Without a
+// handler the device presents its back buffer again (a failed present runs
+// the lost-device recovery). Nothing is done while a mode change runs.
+void SetPaintHandler(void (*handler)());
+
+// Whether the main window is the active / foreground window (it has the
+// keyboard focus). Headless runs count it as both; false without a window.
+bool MainWindowActive();
+
+// Is a key of that virtual-key code down (lock keys: toggled on)? Reads the
+// state the pump keeps from key events, real and scripted.
+bool VirtualKeyDown(int vk);
+bool LockKeyToggled(int vk);
+
+// The mouse cursor in client coordinates of the main window (game pixels in
+// screen modes 0 and 1, desktop pixels in mode 2, converted from SDL's window
+// points); false when the cursor is not over the client area. MoveCursor
+// places it there (scripted and headless runs only keep the position).
+bool CursorInClient(int* cx, int* cy);
+void MoveCursor(int cx, int cy);
+
+// Removes queued button and wheel events (gui.clearbuffer); the latches are
+// cleared by the caller.
+void DiscardPendingClicks();
 
 }  // namespace qor

@@ -32,7 +32,12 @@ enum class ImageStatus {
 
 // Decodes the resource (loose file, or archive member through the cipher),
 // type chosen by `name`'s extension. PNG RGB gets alpha 255; JPEG is opaque.
+// The target's Finish runs whenever its Allocate succeeded, also on failure.
 ImageStatus LoadImage(const char* name, const ResourceLocation& loc, ImageTarget* target);
+
+// LoadImage into a bitmap, (re)created at the image size; on any failure the
+// bitmap is left empty with size 0 x 0.
+ImageStatus LoadImageToBitmap(const char* name, const ResourceLocation& loc, UBitmap* b);
 
 // Writes PNG (RGBA, or RGB when dropAlpha) atomically. False with errno-style
 // reason in `error` when the file cannot be written.

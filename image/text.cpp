@@ -25,19 +25,22 @@ size_t SkipLength(bool fromUtf8, const unsigned char* p, size_t left) {
   return (lead && left >= 2) ? 2 : 1;
 }
 
-struct Converter {
-  iconv_t cd;
-  Converter(const char* to, const char* from) : cd(iconv_open(to, from)) {}
-  ~Converter() {
-    if (cd != (iconv_t)-1) iconv_close(cd);
+// One converter per direction and thread, opened on first use and never
+// closed: a thread_local with a destructor would be torn down at exit() before
+// the atexit clean-up, which still converts (callback.finalize may raise).
+iconv_t OpenOnce(iconv_t& cd, bool& opened, const char* to, const char* from) {
+  if (!opened) {
+    cd = iconv_open(to, from);
+    opened = true;
   }
-};
+  return cd;
+}
 
 // Converts with replacement; `out` grows as needed.
 std::string Convert(bool fromUtf8, std::string_view in) {
-  thread_local Converter toAnsi("CP932", "UTF-8");
-  thread_local Converter toUtf8("UTF-8", "CP932");
-  iconv_t cd = fromUtf8 ? toAnsi.cd : toUtf8.cd;
+  thread_local iconv_t toAnsi, toUtf8;
+  thread_local bool toAnsiOpen = false, toUtf8Open = false;
+  iconv_t cd = fromUtf8 ? OpenOnce(toAnsi, toAnsiOpen, "CP932", "UTF-8") : OpenOnce(toUtf8, toUtf8Open, "UTF-8", "CP932");
   std::string out;
   if (cd == (iconv_t)-1) {  // no converter: pass ASCII through
     for (char c : in) out += (static_cast<unsigned char>(c) < 0x80) ? c : '?';

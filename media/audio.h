@@ -4,10 +4,15 @@
 
 namespace qor {
 
+class UMixer;
+
 // Opens SDL audio and starts the mixer; false with a reason when it cannot.
 bool OpenAudioDevice(std::string* error);
 bool AudioDeviceOpen();
 // Stops the mixer and closes the device (and the --audio-capture file).
 void CloseAudioDevice();
+
+// The mixer feeding the open device; nullptr while no device is open.
+UMixer* DeviceMixer();
 
 }  // namespace qor

@@ -8,6 +8,7 @@
 #   args         extra command-line options for qor (one line)
 #   exit_code    expected exit status (default 0)
 #   stderr.txt   lines that must each appear in qor's stderr
+#   stdin        fed to qor's standard input (otherwise it reads the runner's)
 #   check.sh     run last in WORK_DIR; gets STDOUT/STDERR file names and the exit status
 set -u
 QOR=$1 QAR=$2 SRC=$3 WORK=$4
@@ -18,6 +19,7 @@ if [ -f prepare.sh ]; then bash prepare.sh || { echo "prepare.sh failed"; exit 1
 args=""; [ -f args ] && args=$(cat args)
 want=0; [ -f exit_code ] && want=$(tr -d ' \n' < exit_code)
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
+[ -f stdin ] && exec 0< stdin
 # shellcheck disable=SC2086
 timeout 100 "$QOR" --headless $args . > stdout.txt 2> stderr.out
 got=$?

@@ -2,6 +2,7 @@
 #include "graphics/soft/soft_device.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -14,11 +15,74 @@ void SoftDevice::Buffer::Allocate(int w, int h) {
   pixels.assign(static_cast<size_t>(w) * h, 0xFF000000u);
 }
 
-SoftDevice::SoftDevice(SDL_Window* window, int width, int height) : window_(window) {
+namespace {
+
+// Vertices queued before a flush is forced (bounds the queue's memory).
+constexpr size_t kQueueLimit = 1 << 16;
+
+int ThreadCount(int requested) {
+  if (requested > 0) return std::min(requested, 16);
+  if (const char* env = getenv("QOR_SOFT_THREADS")) {
+    int n = atoi(env);
+    if (n > 0) return std::min(n, 16);
+  }
+  unsigned hw = std::thread::hardware_concurrency();
+  return static_cast<int>(std::clamp(hw, 1u, 4u));
+}
+
+}  // namespace
+
+BandWorkers::BandWorkers(int count) {
+  for (int i = 0; i < count; ++i) threads_.emplace_back([this, i] { Loop(i); });
+}
+
+BandWorkers::~BandWorkers() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    quit_ = true;
+  }
+  wake_.notify_all();
+  for (auto& t : threads_) t.join();
+}
+
+void BandWorkers::Run(const std::function<void(int)>& job) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    job_ = &job;
+    pending_ = Count();
+    ++generation_;
+  }
+  wake_.notify_all();
+  job(Count());
+  std::unique_lock<std::mutex> lock(mutex_);
+  finished_.wait(lock, [this] { return pending_ == 0; });
+  job_ = nullptr;
+}
+
+void BandWorkers::Loop(int index) {
+  unsigned seen = 0;
+  for (;;) {
+    const std::function<void(int)>* job;
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      wake_.wait(lock, [&] { return quit_ || generation_ != seen; });
+      if (quit_) return;
+      seen = generation_;
+      job = job_;
+    }
+    (*job)(index);
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (--pending_ == 0) finished_.notify_one();
+  }
+}
+
+SoftDevice::SoftDevice(SDL_Window* window, int width, int height, int threads) : window_(window) {
   back_.Allocate(width, height);
   front_.Allocate(width, height);
   queuedVertices_.reserve(4096);
-  queuedCounts_.reserve(1024);
+  commands_.reserve(1024);
+  int n = ThreadCount(threads);
+  if (n > 1) workers_ = std::make_unique<BandWorkers>(n - 1);
 }
 
 TextureResult SoftDevice::CreateTexture(int width, int height, DeviceTexture** out) {
@@ -81,46 +145,58 @@ void SoftDevice::Clear(const DeviceRect* rect, uint32_t argb) {
   for (int y = t; y < btm; ++y) std::fill_n(b.pixels.data() + static_cast<size_t>(y) * b.width + l, std::max(r - l, 0), c);
 }
 
-void SoftDevice::SetBlend(BlendMode mode) {
-  if (mode == blend_) return;
-  Flush();
-  blend_ = mode;
-}
-
-void SoftDevice::SetTexture(DeviceTexture* tex) {
-  if (tex == texture_) return;
-  Flush();
-  texture_ = tex;
-}
+// Texture and blend travel with each queued draw, so changing them needs no flush.
+void SoftDevice::SetBlend(BlendMode mode) { blend_ = mode; }
+void SoftDevice::SetTexture(DeviceTexture* tex) { texture_ = tex; }
 
 void SoftDevice::Draw(PrimitiveType type, const Vertex* v, int count) {
   if (count <= 0 || type < PT_POINTLIST || type > PT_TRIANGLEFAN) return;
-  if (type != queuedType_) {
-    Flush();
-    queuedType_ = type;
-  }
+  if (queuedVertices_.size() + count > kQueueLimit) Flush();
+  commands_.push_back(Command{texture_, blend_, type, static_cast<int>(queuedVertices_.size()), count});
   queuedVertices_.insert(queuedVertices_.end(), v, v + count);
-  queuedCounts_.push_back(count);
+}
+
+void SoftDevice::Replay(Surface* target, Band band) {
+  DrawState s{target, {}, BLEND_NORMAL, band};
+  const DeviceTexture* current = nullptr;
+  for (const Command& c : commands_) {
+    if (c.texture != current) {
+      current = c.texture;
+      s.texture = TextureView{};
+      if (current) {
+        s.texture.pixels = reinterpret_cast<const uint32_t*>(current->pixels);
+        s.texture.width = current->width;
+        s.texture.height = current->height;
+        s.texture.stride = current->pitch / 4;
+      }
+    }
+    s.blend = c.blend;
+    DrawPrimitive(s, c.type, queuedVertices_.data() + c.first, c.count);
+  }
 }
 
 void SoftDevice::Flush() {
-  if (queuedCounts_.empty()) return;
+  if (commands_.empty()) return;
   Buffer& b = Current();
   Surface target = b.AsSurface();
-  DrawState s{&target, {}, blend_, {0, b.height}};
-  if (texture_) {
-    s.texture.pixels = reinterpret_cast<const uint32_t*>(texture_->pixels);
-    s.texture.width = texture_->width;
-    s.texture.height = texture_->height;
-    s.texture.stride = texture_->pitch / 4;
-  }
-  const Vertex* v = queuedVertices_.data();
-  for (int n : queuedCounts_) {
-    DrawPrimitive(s, queuedType_, v, n);
-    v += n;
+  // Small targets or a single command of few vertices are not worth waking the helpers for.
+  if (!workers_ || b.height < 32 || queuedVertices_.size() < 8) {
+    Replay(&target, Band{0, b.height});
+  } else {
+    // One pointer of capture keeps the std::function free of heap allocation.
+    struct Split {
+      SoftDevice* self;
+      Surface* target;
+      int height, bands;
+    } split{this, &target, b.height, workers_->Count() + 1};
+    const Split* p = &split;
+    std::function<void(int)> job = [p](int i) {
+      p->self->Replay(p->target, Band{p->height * i / p->bands, p->height * (i + 1) / p->bands});
+    };
+    workers_->Run(job);
   }
   queuedVertices_.clear();
-  queuedCounts_.clear();
+  commands_.clear();
 }
 
 bool SoftDevice::Present() {
@@ -138,7 +214,7 @@ bool SoftDevice::Present() {
 bool SoftDevice::Reset(int backWidth, int backHeight) {
   if (backWidth <= 0 || backHeight <= 0) return false;
   queuedVertices_.clear();  // a reset drops what was not drawn yet
-  queuedCounts_.clear();
+  commands_.clear();
   back_.Allocate(backWidth, backHeight);
   offscreen_ = Buffer();
   offscreenOn_ = false;

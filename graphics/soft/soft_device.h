@@ -1,8 +1,19 @@
 // The software drawing device: textures in system memory, a back buffer and
 // an off-screen buffer of 0xFFRRGGBB pixels, a draw queue replayed through the
 // rasteriser, and presentation into the SDL window surface.
+//
+// Draws are queued with the texture and blend mode they were issued with and
+// carried out together when something needs the pixels (present, read-back,
+// clear, a texture access, a target switch, or a full queue). The target is
+// then cut into horizontal bands, one per thread; every band replays the whole
+// queue clipped to its rows, so the picture is byte-for-byte the same with
+// any number of threads.
 #pragma once
+#include <condition_variable>
 #include <cstdint>
+#include <functional>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "graphics/device.h"
@@ -18,9 +29,30 @@ struct SoftTexture {
   std::vector<uint32_t> store;
 };
 
+// Helper threads that each run one band of a flush.
+class BandWorkers {
+ public:
+  explicit BandWorkers(int count);
+  ~BandWorkers();
+  int Count() const { return static_cast<int>(threads_.size()); }
+  // Runs job(i) for i in [0, Count()) on the helpers plus job(Count()) here; returns when all are done.
+  void Run(const std::function<void(int)>& job);
+
+ private:
+  void Loop(int index);
+  std::vector<std::thread> threads_;
+  std::mutex mutex_;
+  std::condition_variable wake_, finished_;
+  const std::function<void(int)>* job_ = nullptr;
+  unsigned generation_ = 0;
+  int pending_ = 0;
+  bool quit_ = false;
+};
+
 class SoftDevice final : public Device {
  public:
-  SoftDevice(SDL_Window* window, int width, int height);
+  // `threads` = 0: one per processor (at most 4), or QOR_SOFT_THREADS from the environment.
+  SoftDevice(SDL_Window* window, int width, int height, int threads = 0);
   ~SoftDevice() override;
 
   const char* Name() const override { return "soft"; }
@@ -67,10 +99,17 @@ class SoftDevice final : public Device {
   bool failNextPresent_ = false;
   BlendMode blend_ = BLEND_NORMAL;
   DeviceTexture* texture_ = nullptr;
-  // The queue: draws of one primitive type with the current texture and blend.
-  PrimitiveType queuedType_ = PT_TRIANGLELIST;
+  // The queue: each draw with the state it was issued with.
+  struct Command {
+    const DeviceTexture* texture;
+    BlendMode blend;
+    PrimitiveType type;
+    int first, count;  // into queuedVertices_
+  };
+  void Replay(Surface* target, Band band);
   std::vector<Vertex> queuedVertices_;
-  std::vector<int> queuedCounts_;
+  std::vector<Command> commands_;
+  std::unique_ptr<BandWorkers> workers_;  // null: everything on the calling thread
 };
 
 }  // namespace qor::soft

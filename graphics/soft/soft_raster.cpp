@@ -37,7 +37,7 @@ inline int Texel(double t, int size) {
   double x = t * size;
   if (!(x >= 0)) return 0;  // also NaN
   if (x >= size) return size - 1;
-  return static_cast<int>(std::floor(x * 65536.0 + 0.5) * (1.0 / 65536.0));
+  return static_cast<int>(static_cast<int64_t>(x * 65536.0 + 0.5) >> 16);  // x >= 0: the cast floors
 }
 
 inline uint32_t Fetch(const TextureView& t, double u, double v) {
@@ -45,8 +45,8 @@ inline uint32_t Fetch(const TextureView& t, double u, double v) {
 }
 
 inline int Clamp255(double c) {
-  double r = std::floor(c + 0.5);
-  return r < 0 ? 0 : r > 255 ? 255 : static_cast<int>(r);
+  c += 0.5;
+  return c < 1 ? 0 : c >= 255 ? 255 : static_cast<int>(c);  // c >= 1: the cast floors
 }
 
 inline double Channel(uint32_t c, int sh) { return static_cast<double>((c >> sh) & 255); }
@@ -260,12 +260,13 @@ void DrawLine(const DrawState& s, const Vertex& a, const Vertex& b) {
   if (span < 0) return;
   const int64_t adm = dm < 0 ? -dm : dm, sgn = dm < 0 ? -1 : 1;
   const int64_t limit = xMajor ? s.target->width : s.target->height;
-  for (int64_t k = 0; k <= span; ++k) {
+  // Only the steps whose major coordinate lies on the target: m in [0, limit).
+  int64_t kLo = stepDir > 0 ? -first : first - (limit - 1);
+  int64_t kHi = stepDir > 0 ? limit - 1 - first : first;
+  kLo = std::max<int64_t>(kLo, 0);
+  kHi = std::min<int64_t>(kHi, span);
+  for (int64_t k = kLo; k <= kHi; ++k) {
     int64_t m = first + k * stepDir;
-    if (m < -1 || m > limit) {  // skip straight to the visible range
-      if ((stepDir > 0 && m < 0) || (stepDir < 0 && m > limit)) continue;
-      break;
-    }
     // n(m) = N0 + (m*256 - M0) * dn / dm, rounded to the nearest pixel.
     int64_t num = (N0 + kSub / 2) * adm + (m * kSub - M0) * dn * sgn;
     int64_t n = FloorDiv(num, adm * kSub);

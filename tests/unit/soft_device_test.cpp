@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "graphics/device.h"
+#include "graphics/soft/soft_device.h"
 #include "graphics/soft/soft_raster.h"
 
 using namespace qor;
@@ -60,6 +61,8 @@ TEST(SoftArithmetic, Div255RoundsToNearestOverTheWholeRange) {
 }
 
 TEST(SoftArithmetic, VectorKernelsMatchThePerPixelReference) {
+  for (bool avx2 : {true, false}) {
+  bool before = soft::SpanKernelsUseAvx2(avx2);
   std::mt19937 rng(7);
   std::vector<uint32_t> src(67), dst(67), want(67);
   for (int mode = 0; mode < 2; ++mode) {
@@ -82,6 +85,8 @@ TEST(SoftArithmetic, VectorKernelsMatchThePerPixelReference) {
     for (size_t i = 0; i < src.size(); ++i) src[i] = rng();
     soft::ModulateSpan(dst.data(), src.data(), 67, colour);
     for (int i = 0; i < 67; ++i) ASSERT_EQ(dst[i], soft::Modulate(src[i], colour));
+  }
+  soft::SpanKernelsUseAvx2(before);
   }
 }
 
@@ -223,6 +228,21 @@ TEST(SoftDraw, PointsAndLines) {
       lit += want;
     }
   EXPECT_EQ(lit, 5 + 3 + 4);
+
+  // Lines starting far off the target, drawn right-to-left and bottom-to-top.
+  Fixture h(16, 16);
+  Vertex offLeft[2] = {V(-1e5f, 2, 0xFFFFFFFF), V(5, 2, 0xFFFFFFFF)};
+  Vertex backwards[2] = {V(12, 9, 0xFFFFFFFF), V(2, 9, 0xFFFFFFFF)};
+  Vertex upwards[2] = {V(14, 15, 0xFFFFFFFF), V(14, 11, 0xFFFFFFFF)};
+  h.dev->Draw(PT_LINELIST, offLeft, 2);
+  h.dev->Draw(PT_LINELIST, backwards, 2);
+  h.dev->Draw(PT_LINELIST, upwards, 2);
+  px = h.Read();
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) {
+      bool want = (y == 2 && x < 5) || (y == 9 && x >= 2 && x < 12) || (x == 14 && y >= 11 && y < 15);
+      EXPECT_EQ(px[y * 16 + x] != 0xFF000000u, want) << x << "," << y;
+    }
 }
 
 TEST(SoftDraw, DegenerateAndHugeInputsAreSafe) {
@@ -318,4 +338,32 @@ TEST(SoftFrame, OffscreenTargetIsSeparateFromTheBackBuffer) {
   ASSERT_TRUE(f.dev->SetOffscreenTarget(false, 0, 0));
   EXPECT_EQ(f.At(0, 0), 0xFF111111u);
   EXPECT_FALSE(f.dev->SetOffscreenTarget(true, 0, 4));
+}
+
+TEST(SoftFrame, BandsOnSeveralThreadsGiveTheSamePicture) {
+  // A mixed scene of every primitive, blend mode and texture, drawn by one
+  // thread and by three: the bands must join without a seam.
+  std::vector<uint32_t> pictures[2];
+  int threadCounts[2] = {1, 3};
+  for (int k = 0; k < 2; ++k) {
+    soft::SoftDevice dev(nullptr, 97, 61, threadCounts[k]);
+    DeviceTexture* t = MakeTexture(&dev, 13, 7, Pattern);
+    std::mt19937 rng(99);
+    std::uniform_real_distribution<float> pos(-20.0f, 110.0f);
+    for (int i = 0; i < 300; ++i) {
+      dev.SetTexture(i % 3 ? t : nullptr);
+      dev.SetBlend(BlendMode(i % 2));
+      Vertex v[4];
+      for (Vertex& x : v) x = V(pos(rng), pos(rng), rng() | 0x20000000u, pos(rng) / 90, pos(rng) / 90);
+      if (i % 5 == 0) {
+        Sprite(&dev, t, int(pos(rng)), int(pos(rng)), 13, 7, 0, 0, rng());
+      } else {
+        dev.Draw(PrimitiveType(1 + i % 6), v, 4);
+      }
+    }
+    pictures[k].resize(97 * 61);
+    dev.ReadPixels(pictures[k].data(), 97 * 4, 97, 61);
+    dev.DestroyTexture(t);
+  }
+  EXPECT_EQ(pictures[0], pictures[1]);
 }

@@ -1,0 +1,14 @@
+// State of UScreen that only the screen's own files share: the presentation
+// size handed to every reset, and whether a frame has reached the screen.
+#pragma once
+
+namespace qor {
+
+struct ScreenInternals {
+  int backWidth = 0, backHeight = 0;  // back buffer size (desktop size in stretched mode)
+  bool framePresented = false;        // a present succeeded (a screenshot can be written)
+};
+
+extern ScreenInternals g_screenInternals;
+
+}  // namespace qor

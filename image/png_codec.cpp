@@ -1,0 +1,189 @@
+// PNG reading and writing through libpng. libpng reports errors by longjmp,
+// so every function that calls setjmp here owns no C++ object with a
+// destructor: the jump may only skip plain C frames and plain data.
+#include "image/png_codec.h"
+
+#include <png.h>
+
+#include <csetjmp>
+#include <cstdlib>
+#include <cstring>
+
+namespace qor {
+namespace {
+
+// Larger images are refused before any pixel memory is taken.
+constexpr png_uint_32 kMaxPngSide = 16384;
+
+void PngErrorFn(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void PngWarningFn(png_structp, png_const_charp) {}
+
+struct CipherSource {
+  UCipherFile* file;
+  uint32_t left;  // bytes of the member still readable
+};
+
+void ReadFromCipher(png_structp png, png_bytep data, size_t length) {
+  auto* src = static_cast<CipherSource*>(png_get_io_ptr(png));
+  if (length > src->left || CipherRead(src->file, 1, data, length) != length) png_error(png, "read past end");
+  src->left -= uint32_t(length);
+}
+
+struct MemorySource {
+  const uint8_t* data;
+  size_t left;
+};
+
+void ReadFromMemory(png_structp png, png_bytep data, size_t length) {
+  auto* src = static_cast<MemorySource*>(png_get_io_ptr(png));
+  if (length > src->left) png_error(png, "read past end");
+  memcpy(data, src->data, length);
+  src->data += length;
+  src->left -= length;
+}
+
+struct ReadState {
+  ImageTarget* target;
+  bool allocated;
+};
+
+// The part that may jump. `state` lives in the caller's frame so what it
+// records survives the jump.
+ImageStatus ReadRows(png_structp png, png_infop info, ReadState* state) {
+  if (setjmp(png_jmpbuf(png))) return ImageStatus::Failed;
+  png_read_info(png, info);
+  png_uint_32 width = 0, height = 0;
+  int depth = 0, colour = 0, interlace = 0;
+  png_get_IHDR(png, info, &width, &height, &depth, &colour, &interlace, nullptr, nullptr);
+  if (colour != PNG_COLOR_TYPE_RGB && colour != PNG_COLOR_TYPE_RGB_ALPHA) return ImageStatus::NotFullColourPng;
+  if (depth != 8 || interlace != PNG_INTERLACE_NONE) return ImageStatus::Failed;
+  if (width == 0 || height == 0 || width > kMaxPngSide || height > kMaxPngSide) return ImageStatus::Failed;
+  png_set_bgr(png);
+  if (colour == PNG_COLOR_TYPE_RGB) png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
+  png_read_update_info(png, info);
+  if (png_get_rowbytes(png, info) != size_t(width) * 4) return ImageStatus::Failed;
+  int pitch = 0;
+  uint8_t* row = state->target->Allocate(int(width), int(height), &pitch);
+  if (!row) return ImageStatus::Failed;
+  state->allocated = true;
+  for (png_uint_32 y = 0; y < height; ++y) png_read_row(png, row + ptrdiff_t(y) * pitch, nullptr);
+  return ImageStatus::Ok;
+}
+
+ImageStatus Decode(FILE* file, void* io, png_rw_ptr readFn, ImageTarget* target) {
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, PngErrorFn, PngWarningFn);
+  if (!png) return ImageStatus::Failed;
+  png_infop info = png_create_info_struct(png);
+  if (!info) {
+    png_destroy_read_struct(&png, nullptr, nullptr);
+    return ImageStatus::Failed;
+  }
+  png_set_user_limits(png, kMaxPngSide, kMaxPngSide);
+  if (file)
+    png_init_io(png, file);
+  else
+    png_set_read_fn(png, io, readFn);
+  ReadState state{target, false};
+  ImageStatus status = ReadRows(png, info, &state);
+  png_destroy_read_struct(&png, &info, nullptr);
+  if (state.allocated) target->Finish();
+  return status;
+}
+
+struct WriteState {
+  PngBuffer* out;
+  uint8_t* row;  // scratch row for the converted layouts
+};
+
+void WriteToBuffer(png_structp png, png_bytep data, size_t length) {
+  auto* out = static_cast<PngBuffer*>(png_get_io_ptr(png));
+  if (out->capacity - out->size < length) {
+    size_t cap = out->capacity ? out->capacity : 4096;
+    while (cap - out->size < length) {
+      if (cap > (SIZE_MAX >> 1)) png_error(png, "too large");
+      cap *= 2;
+    }
+    void* grown = realloc(out->data, cap);
+    if (!grown) png_error(png, "out of memory");
+    out->data = static_cast<uint8_t*>(grown);
+    out->capacity = cap;
+  }
+  memcpy(out->data + out->size, data, length);
+  out->size += length;
+}
+
+void FlushNothing(png_structp) {}
+
+bool WriteRows(png_structp png, png_infop info, const UBitmap& b, PngLayout layout, WriteState* state) {
+  if (setjmp(png_jmpbuf(png))) return false;
+  int colour = layout == PngLayout::Rgba ? PNG_COLOR_TYPE_RGB_ALPHA
+               : layout == PngLayout::Rgb ? PNG_COLOR_TYPE_RGB
+                                          : PNG_COLOR_TYPE_GRAY;
+  png_set_write_fn(png, state->out, WriteToBuffer, FlushNothing);
+  png_set_IHDR(png, info, png_uint_32(b.width), png_uint_32(b.height), 8, colour, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  // Memory holds B, G, R, A; the file wants R, G, B(, A).
+  if (layout == PngLayout::Rgba) png_set_bgr(png);
+  const size_t w = size_t(b.width);
+  for (int y = 0; y < b.height; ++y) {
+    const uint8_t* src = b.pixels + size_t(y) * w * 4;
+    uint8_t* dst = state->row;
+    switch (layout) {
+      case PngLayout::Rgba:
+        png_write_row(png, src);
+        continue;
+      case PngLayout::Rgb:
+        for (size_t x = 0; x < w; ++x) {
+          dst[x * 3 + 0] = src[x * 4 + 2];
+          dst[x * 3 + 1] = src[x * 4 + 1];
+          dst[x * 3 + 2] = src[x * 4 + 0];
+        }
+        break;
+      case PngLayout::Alpha:
+        for (size_t x = 0; x < w; ++x) dst[x] = src[x * 4 + 3];
+        break;
+    }
+    png_write_row(png, dst);
+  }
+  png_write_end(png, info);
+  return true;
+}
+
+}  // namespace
+
+ImageStatus DecodePngFile(FILE* file, ImageTarget* target) {
+  return Decode(file, nullptr, nullptr, target);
+}
+
+ImageStatus DecodePngCipher(UCipherFile* file, uint32_t size, ImageTarget* target) {
+  CipherSource src{file, size};
+  return Decode(nullptr, &src, ReadFromCipher, target);
+}
+
+ImageStatus DecodePngMemory(const uint8_t* data, size_t size, ImageTarget* target) {
+  MemorySource src{data, size};
+  return Decode(nullptr, &src, ReadFromMemory, target);
+}
+
+bool EncodePng(const UBitmap& b, PngLayout layout, PngBuffer* out) {
+  if (BitmapEmpty(&b)) return false;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngErrorFn, PngWarningFn);
+  if (!png) return false;
+  png_infop info = png_create_info_struct(png);
+  uint8_t* row = static_cast<uint8_t*>(malloc(size_t(b.width) * 3));
+  bool ok = false;
+  if (info && row) {
+    WriteState state{out, row};
+    ok = WriteRows(png, info, b, layout, &state);
+  }
+  png_destroy_write_struct(&png, info ? &info : nullptr);
+  free(row);
+  if (!ok) {
+    free(out->data);
+    *out = PngBuffer{};
+  }
+  return ok;
+}
+
+}  // namespace qor

@@ -1,0 +1,83 @@
+// The worker-thread base: start, stop request, stop-and-wait.
+#include "media/thread.h"
+
+#include <pthread.h>
+#include <sched.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace qor {
+
+UThread::~UThread() {
+  bool running;
+  {
+    std::lock_guard<std::mutex> g(lock_);
+    running = recorded_;
+  }
+  if (running) {
+    fprintf(stderr, "スレッドが終了される前に破棄されています！\n");
+    _exit(-1);
+  }
+  if (worker_.joinable()) worker_.join();  // ended by itself; reclaim the thread
+}
+
+void UThread::Entry(UThread* self) {
+  // Streaming must not starve behind the game's own work. Raising the priority
+  // needs privileges the process rarely has; a refusal is fine.
+  sched_param sp{};
+  sp.sched_priority = sched_get_priority_min(SCHED_RR);
+  if (pthread_setschedparam(pthread_self(), SCHED_RR, &sp) != 0) {
+    setpriority(PRIO_PROCESS, pid_t(syscall(SYS_gettid)), -5);
+  }
+  self->Run();
+}
+
+void UThread::StartThread() {
+  if (worker_.joinable()) StopThread();
+  {
+    std::lock_guard<std::mutex> g(lock_);
+    stopRequest_ = false;
+    recorded_ = true;
+  }
+  try {
+    worker_ = std::thread(Entry, this);
+  } catch (...) {
+    // No thread could be made: the object stays idle, as if the worker ended at once.
+    std::lock_guard<std::mutex> g(lock_);
+    recorded_ = false;
+  }
+}
+
+void UThread::StopThread() {
+  if (!worker_.joinable()) return;
+  {
+    std::lock_guard<std::mutex> g(lock_);
+    stopRequest_ = true;
+  }
+  WakeForStop();
+  worker_.join();
+  std::lock_guard<std::mutex> g(lock_);
+  stopRequest_ = false;
+  recorded_ = false;
+}
+
+bool UThread::IsStopRequested() {
+  std::lock_guard<std::mutex> g(lock_);
+  return recorded_ && stopRequest_;
+}
+
+bool UThread::IsRunning() {
+  std::lock_guard<std::mutex> g(lock_);
+  return recorded_;
+}
+
+void UThread::MarkEnded() {
+  std::lock_guard<std::mutex> g(lock_);
+  recorded_ = false;
+}
+
+}  // namespace qor

@@ -1,0 +1,1 @@
+error("root.lua must not run when an archive is corrupt")

@@ -1,0 +1,1 @@
+grep -q "archive module ok" "$STDOUT"

@@ -1,0 +1,2 @@
+libloaded = (libloaded or 0) + 1
+return 1, "two", nil

@@ -1,0 +1,1 @@
+error("the member root.lua must not run")

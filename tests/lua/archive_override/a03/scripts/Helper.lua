@@ -1,0 +1,1 @@
+return "helper from 03"

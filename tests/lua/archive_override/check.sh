@@ -1,0 +1,1 @@
+grep -q "override ok" "$STDOUT"

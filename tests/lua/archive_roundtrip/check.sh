@@ -1,0 +1,1 @@
+grep -q "round trip ok" "$STDOUT"

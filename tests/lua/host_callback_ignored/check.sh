@@ -1,0 +1,1 @@
+printf 'done\n' | cmp - "$STDOUT" && ! grep -q エラー "$STDERR"

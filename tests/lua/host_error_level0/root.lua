@@ -1,0 +1,2 @@
+-- error with level 0 is raised at the wrapper's own level: its chunk's position prefix.
+error("no position wanted", 0)

@@ -1,0 +1,1 @@
+printf 'body\nfinalizing\n' | cmp - "$STDOUT"

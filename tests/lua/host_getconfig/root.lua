@@ -1,0 +1,18 @@
+-- gui.getconfig reads conf.ini's QORCONFIG section anew on every call.
+assert(gui.getconfig("DebugLogMode") == 2)
+assert(gui.getconfig("Speed") == 15)
+assert(gui.getconfig("speed") == 15)
+assert(gui.getconfig("Name") == 0)
+assert(gui.getconfig("Neg") == -3)
+assert(gui.getconfig("Absent") == 0)
+assert(not pcall(gui.getconfig))
+local f = assert(io.open("conf.ini", "wb"))
+f:write("[QORCONFIG]\nSpeed=99\n")
+f:close()
+assert(gui.getconfig("Speed") == 99)
+assert(gui.getconfig("DebugLogMode") == 0)
+os.remove("conf.ini")
+assert(gui.getconfig("Speed") == 0)
+-- DebugLogMode 2 does not enable the start-up log.
+assert(io.open("qordxbootlog.txt") == nil)
+console.print("ok")

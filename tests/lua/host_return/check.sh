@@ -1,0 +1,1 @@
+printf 'body\nfinalized\n' | cmp - "$STDOUT"

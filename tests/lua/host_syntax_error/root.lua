@@ -1,0 +1,2 @@
+-- A syntax error in the first script.
+local x =

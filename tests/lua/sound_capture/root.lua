@@ -1,0 +1,8 @@
+-- Plays a two-second WAV to its end with --audio-capture recording the mixer's output.
+local s = sound.create()
+s:play({name = "tone.wav"})
+for _ = 1, 80 do
+  if not s:isplaying() then break end
+  os.execute("sleep 0.1")
+end
+assert(not s:isplaying(), "the sound ends by itself")

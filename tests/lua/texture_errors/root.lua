@@ -1,0 +1,41 @@
+-- Every texture message as a script sees it, and the objects that survive them.
+local function expect_error(tag, f, ...)
+  local ok, err = pcall(f, ...)
+  assert(not ok, tag .. " should fail")
+  print(tag .. ": " .. tostring(err))
+end
+
+expect_error("before-create", texture.create, 4, 4)
+gui.create(64, 48)
+
+expect_error("create-zero", texture.create, 0, 10)
+expect_error("missing", texture.load, "nothing.png")
+expect_error("grey", texture.load, "grey.png")
+expect_error("movie-name", texture.load, ":movie(op.mpg")
+expect_error("movie-open", texture.load, ":moviealpha(a.mpg|b.dat)")
+
+local t = texture.load("rgba3x2.png")
+expect_error("fillrect", t.fillrect, t, 0, 1, 1, 1, 1)
+expect_error("lock", t.lock, t, 0, 0, 3, 0)
+expect_error("rectlt", t.drawrectlt, t, 5, 5, -1, 0, 3, 2, 2, 2, 0, 255)
+expect_error("tri-table", t.drawtriangle, t, 3)
+expect_error("tri-data", t.drawtriangle, t, {{1, 2, 3, 4, 5}, {1, 2, 3, "x", 5}, {1, 2, 3, 4, 5}})
+expect_error("tri-count", t.drawtriangle, t, {{1, 2, 3, 4, 5}})
+local b = bitmap.create(2, 2)
+expect_error("render-tex", t.render, t, b, 2, 0, 2, 1, 0, 0)
+expect_error("render-bmp", t.render, t, b, 0, 0, 2, 2, 1, 1)
+expect_error("save", t.save, t, "notadir/x.png")
+expect_error("savealpha", t.savealpha, t, "x.bmp")
+
+t:beginscene()
+expect_error("second-scene", t.beginscene, t)
+expect_error("bitmap-scene", b.beginscene, b)
+t:endscene()
+t:endscene()
+
+t:save("saved.png")
+t:savealpha("saved.arl")
+t:delete()
+expect_error("empty", t.fill, t, 0)
+t:draw(0, 0, 255)  -- an empty texture draws nothing
+print("errors ok")

@@ -1,0 +1,1 @@
+grep -q "finalize closes=2" "$STDOUT"

@@ -1,0 +1,1 @@
+grep -q "finalize frame=5" "$STDOUT"

@@ -1,0 +1,1 @@
+grep -q "nowindow ok" "$STDOUT"

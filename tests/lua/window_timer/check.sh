@@ -1,0 +1,1 @@
+grep -q "^presented 6$" "$STDOUT"

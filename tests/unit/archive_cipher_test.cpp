@@ -1,0 +1,196 @@
+// The archive cipher: the MD5 compression against the RFC 1321 vectors, the
+// block cipher against its definition, and UCipherFile's block-wise reads.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "host/cipher.h"
+#include "host/engine.h"
+
+namespace qor {
+namespace {
+
+// Full MD5 built from the compression function: padding and length added here.
+std::string Md5Hex(const std::string& msg) {
+  uint32_t s[4] = {0x67452301u, 0xefcdab89u, 0x98badcfeu, 0x10325476u};
+  std::vector<uint8_t> m(msg.begin(), msg.end());
+  uint64_t bits = uint64_t(msg.size()) * 8;
+  m.push_back(0x80);
+  while (m.size() % 64 != 56) m.push_back(0);
+  for (int i = 0; i < 8; ++i) m.push_back(uint8_t(bits >> (8 * i)));
+  for (size_t off = 0; off < m.size(); off += 64) Md5Compress(s, m.data() + off);
+  char hex[33];
+  for (int i = 0; i < 16; ++i) snprintf(hex + 2 * i, 3, "%02x", unsigned(s[i / 4] >> (8 * (i % 4)) & 0xff));
+  return hex;
+}
+
+TEST(ArchiveCipher, Md5CompressionMatchesRfc1321Vectors) {
+  EXPECT_EQ(Md5Hex(""), "d41d8cd98f00b204e9800998ecf8427e");
+  EXPECT_EQ(Md5Hex("a"), "0cc175b9c0f1b6a831c399e269772661");
+  EXPECT_EQ(Md5Hex("abc"), "900150983cd24fb0d6963f7d28e17f72");
+  EXPECT_EQ(Md5Hex("message digest"), "f96b697d7cb7938d525a2f31aaf161d0");
+  EXPECT_EQ(Md5Hex("abcdefghijklmnopqrstuvwxyz"), "c3fcd3d76192e4007dfb496cca67e13b");
+  EXPECT_EQ(Md5Hex("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789"),
+            "d174ab98d277d9f5a5611c2c9f419d9f");
+  EXPECT_EQ(Md5Hex("1234567890123456789012345678901234567890123456789012345678901234567890123456789"
+                   "0"),
+            "57edf4a22be3c955ac49da2e2107b67a");
+}
+
+class CipherTest : public ::testing::Test {
+ protected:
+  void SetUp() override { memcpy(g_engineKey, kEngineKey, 96); }
+};
+
+// H(x, K) straight from its definition: one compression of x ‖ K on the MD5
+// initial values, read out little-endian.
+void H(const uint8_t x[16], const uint8_t* key, uint8_t out[16]) {
+  uint8_t block[64];
+  memcpy(block, x, 16);
+  memcpy(block + 16, key, 48);
+  uint32_t s[4] = {0x67452301u, 0xefcdab89u, 0x98badcfeu, 0x10325476u};
+  Md5Compress(s, block);
+  for (int i = 0; i < 16; ++i) out[i] = uint8_t(s[i / 4] >> (8 * (i % 4)));
+}
+
+void ReferenceDecipher(const uint8_t c[32], uint8_t p[32]) {
+  const uint8_t* a = g_engineKey;
+  const uint8_t* b = g_engineKey + 48;
+  uint8_t h[16], t[16];
+  H(c + 16, a, h);
+  for (int i = 0; i < 16; ++i) t[i] = c[i] ^ h[i];
+  H(t, b, h);
+  for (int i = 0; i < 16; ++i) p[i] = c[16 + i] ^ h[i];
+  H(p, a, h);
+  for (int i = 0; i < 16; ++i) p[16 + i] = t[i] ^ h[i];
+}
+
+std::vector<uint8_t> RandomBytes(size_t n, uint32_t seed) {
+  std::mt19937 rng(seed);
+  std::vector<uint8_t> v(n);
+  for (auto& b : v) b = uint8_t(rng());
+  return v;
+}
+
+TEST_F(CipherTest, BlockCipherFollowsTheFeistelDefinitionAndInverts) {
+  std::vector<uint8_t> data = RandomBytes(32 * 64, 7);
+  for (size_t off = 0; off < data.size(); off += 32) {
+    uint8_t want[32], got[32], back[32];
+    ReferenceDecipher(&data[off], want);
+    BlockDecipher(&data[off], got);
+    ASSERT_EQ(0, memcmp(want, got, 32)) << "block " << off / 32;
+    BlockEncipher(got, back);
+    ASSERT_EQ(0, memcmp(back, &data[off], 32));
+  }
+  // The many-block and in-place forms give the same bytes.
+  std::vector<uint8_t> bulk = data;
+  DecipherBlocks(bulk.data(), bulk.size() / 32);
+  for (size_t off = 0; off < data.size(); off += 32) {
+    uint8_t one[32];
+    memcpy(one, &data[off], 32);
+    BlockDecipher(one, one);
+    ASSERT_EQ(0, memcmp(one, &bulk[off], 32));
+  }
+  EncipherBlocks(bulk.data(), bulk.size() / 32);
+  EXPECT_EQ(bulk, data);
+}
+
+TEST_F(CipherTest, KeyChangesTheCipher) {
+  uint8_t c[32] = {}, p1[32], p2[32];
+  BlockDecipher(c, p1);
+  g_engineKey[95] ^= 1;  // the last byte of key part B
+  BlockDecipher(c, p2);
+  EXPECT_NE(0, memcmp(p1, p2, 32));
+}
+
+// A file of `plain` enciphered block by block; the tail beyond the last whole
+// block is stored as it is (it cannot be deciphered meaningfully anyway).
+class CipherFileTest : public CipherTest {
+ protected:
+  void Make(size_t size) {
+    plain = RandomBytes(size, uint32_t(size));
+    std::vector<uint8_t> file = plain;
+    EncipherBlocks(file.data(), file.size() / 32);
+    char tmpl[] = "/tmp/qor_cipher_XXXXXX";
+    int fd = mkstemp(tmpl);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(ssize_t(file.size()), write(fd, file.data(), file.size()));
+    close(fd);
+    path = tmpl;
+  }
+  void TearDown() override {
+    if (!path.empty()) unlink(path.c_str());
+  }
+  std::vector<uint8_t> plain;
+  std::string path;
+};
+
+TEST_F(CipherFileTest, ReadSpanningTwoBlocks) {
+  Make(64);
+  UCipherFile* f = CipherOpen(path.c_str());
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(f->length, 64u);
+  ASSERT_EQ(0, CipherSeek(f, 30));
+  uint8_t buf[4];
+  EXPECT_EQ(4u, CipherRead(f, 1, buf, 4));
+  EXPECT_EQ(0, memcmp(buf, &plain[30], 4));
+  EXPECT_EQ(f->position, 34u);
+  CipherClose(f);
+}
+
+TEST_F(CipherFileTest, ReadsAtEveryOffsetAndLengthMatchThePlainBytes) {
+  Make(32 * 9);
+  UCipherFile* f = CipherOpen(path.c_str());
+  ASSERT_NE(f, nullptr);
+  std::vector<uint8_t> buf(plain.size());
+  for (uint32_t off = 0; off < plain.size(); off += 7) {
+    for (size_t len : {0u, 1u, 5u, 31u, 32u, 33u, 64u, 100u, 200u}) {
+      size_t want = std::min<size_t>(len, plain.size() - off);
+      ASSERT_EQ(0, CipherSeek(f, off));
+      ASSERT_EQ(want, CipherRead(f, 1, buf.data(), len)) << off << "+" << len;
+      ASSERT_EQ(0, memcmp(buf.data(), &plain[off], want)) << off << "+" << len;
+    }
+  }
+  // Sequential reads of odd sizes continue where the last one stopped.
+  ASSERT_EQ(0, CipherSeek(f, 3));
+  std::vector<uint8_t> all;
+  for (size_t step = 1; all.size() < plain.size() - 3; step = step * 3 % 71 + 1) {
+    size_t got = CipherRead(f, 1, buf.data(), step);
+    ASSERT_GT(got, 0u);
+    all.insert(all.end(), buf.begin(), buf.begin() + long(got));
+  }
+  EXPECT_TRUE(std::equal(all.begin(), all.end(), plain.begin() + 3));
+  // The count is in bytes (element size × count).
+  ASSERT_EQ(0, CipherSeek(f, 0));
+  EXPECT_EQ(12u, CipherRead(f, 4, buf.data(), 3));
+  CipherClose(f);
+}
+
+TEST_F(CipherFileTest, EndOfFile) {
+  Make(200);  // six whole blocks and 8 more bytes
+  UCipherFile* f = CipherOpen(path.c_str());
+  ASSERT_NE(f, nullptr);
+  uint8_t buf[64];
+  ASSERT_EQ(0, CipherSeek(f, 180));
+  EXPECT_EQ(20u, CipherRead(f, 1, buf, 64));  // the short last block counts
+  EXPECT_EQ(0, memcmp(buf, &plain[180], 12));
+  EXPECT_EQ(0u, CipherRead(f, 1, buf, 64));
+  // Past the end: a seek inside a block that cannot be read fails, one onto
+  // a block boundary succeeds and then reads nothing.
+  EXPECT_EQ(-1, CipherSeek(f, 300));
+  EXPECT_EQ(0, CipherSeek(f, 320));
+  EXPECT_EQ(0u, CipherRead(f, 1, buf, 64));
+  // Inside the short last block but past its bytes: nothing to deliver.
+  EXPECT_EQ(0, CipherSeek(f, 205));
+  EXPECT_EQ(0u, CipherRead(f, 1, buf, 64));
+  CipherClose(f);
+  EXPECT_EQ(nullptr, CipherOpen("/nonexistent/qor/archive.qar"));
+}
+
+}  // namespace
+}  // namespace qor

@@ -1,0 +1,321 @@
+// UScreen through a real Lua state: gui.create on the software device, the
+// draw module's arguments and messages, the scene clear, the letterbox
+// transform of stretched full screen, mode switches and device-loss recovery.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "graphics/screen.h"
+#include "host/engine.h"
+#include "host/options.h"
+#include "host/window.h"
+#include "image/image_io.h"
+#include "image/text.h"
+
+using namespace qor;
+
+namespace {
+
+class Screen : public ::testing::Test {
+ protected:
+  static lua_State* L;
+
+  static void SetUpTestSuite() {
+    g_options.headless = true;
+    g_options.renderer = "soft";
+    g_options.desktopWidth = 1920;
+    g_options.desktopHeight = 1080;
+    g_logEnabled = false;
+    // Start from no window and no device (other suites may have made a window).
+    g_screen.device.reset();
+    DestroyMainWindow();
+    g_screen = UScreen();
+    g_windowCreated = false;
+    L = luaL_newstate();
+    luaL_openlibs(L);
+    RegisterModules(L);
+  }
+  static void TearDownTestSuite() {
+    lua_close(L);
+    L = nullptr;
+    g_screen.device.reset();
+    DestroyMainWindow();
+    g_screen = UScreen();
+    g_windowCreated = false;
+  }
+
+  // Runs a chunk; returns "" or its error message converted back to UTF-8.
+  static std::string Try(const char* lua) {
+    std::string err;
+    if (luaL_dostring(L, lua) != 0) err = AnsiToUtf8(lua_tostring(L, -1));
+    lua_settop(L, 0);
+    return err;
+  }
+  static void Run(const char* lua) { ASSERT_EQ(Try(lua), ""); }
+  static void Create() {
+    if (!g_screen.device) Run("gui.create(640, 480)");
+    ASSERT_TRUE(g_screen.device);
+    if (g_screen.mode != 0) Run("gui.setscreenmode(0)");
+  }
+  static std::vector<uint32_t> Read() {
+    Device* d = g_screen.device.get();
+    std::vector<uint32_t> px(static_cast<size_t>(d->BackWidth()) * d->BackHeight());
+    d->ReadPixels(px.data(), d->BackWidth() * 4, d->BackWidth(), d->BackHeight());
+    return px;
+  }
+};
+lua_State* Screen::L = nullptr;
+
+Vertex V(float x, float y, uint32_t c = 0xFFFFFFFF) { return Vertex{x, y, 0, 1, c, 0, 0}; }
+
+}  // namespace
+
+TEST_F(Screen, BeforeCreateOnlyBlendAndEndSceneWork) {
+  if (g_screen.device) GTEST_SKIP() << "the screen already exists";
+  Run("assert(gui.isenable() == false)");
+  Run("draw.blend(1)");
+  Run("assert(draw.endscene() == true)");
+  Run("gui.setscreenmode(0)");  // already windowed: nothing to do
+  EXPECT_NE(Try("draw.beginscene()").find("gui.createの前に描画はできません。"), std::string::npos);
+  EXPECT_NE(Try("gui.setscreenmode(1)").find("gui.createの前"), std::string::npos);
+  EXPECT_NE(Try("draw.blend(2)").find("ブレンドモードは、mode=0:通常ブレンド 1:加算ブレンドです。"), std::string::npos);
+  EXPECT_NE(Try("gui.setscreenmode(3)").find("スクリーンモードは０～２です"), std::string::npos);
+  EXPECT_NE(Try("gui.setscreenmode(-1)").find("スクリーンモードは０～２です"), std::string::npos);
+}
+
+TEST_F(Screen, CreateMakesABlackScreenOnce) {
+  Create();
+  Run("assert(gui.isenable() == true and gui.getscreenmode() == 0)");
+  EXPECT_STREQ(g_screen.device->Name(), "soft");
+  EXPECT_EQ(g_screen.device->BackWidth(), 640);
+  EXPECT_EQ(g_screen.device->BackHeight(), 480);
+  EXPECT_EQ(g_screen.desktopWidth, 1920);
+  for (uint32_t p : Read()) ASSERT_EQ(p, 0xFF000000u);
+  // A second creation is refused rather than replacing the device under the textures.
+  Device* before = g_screen.device.get();
+  lua_pushcfunction(L, [](lua_State* S) {
+    CreateScreen(S, 320, 240);
+    return 0;
+  });
+  ASSERT_NE(lua_pcall(L, 0, 0, 0), 0);
+  EXPECT_NE(AnsiToUtf8(lua_tostring(L, -1)).find("gui.createは一度しか呼べません。"), std::string::npos);
+  lua_settop(L, 0);
+  EXPECT_EQ(g_screen.device.get(), before);
+}
+
+TEST_F(Screen, BeginSceneArguments) {
+  Create();
+  EXPECT_NE(Try("draw.beginscene(1)").find("bad argument #2"), std::string::npos);
+  EXPECT_NE(Try("draw.beginscene(1, 2, 3, 'x')").find("bad argument #4"), std::string::npos);
+  Run("draw.beginscene(nil) draw.endscene()");
+  EXPECT_FALSE(g_screen.partialUpdate);
+  EXPECT_EQ(g_screen.updateRect.right, 639);
+  EXPECT_EQ(g_screen.updateRect.bottom, 479);
+  Run("draw.beginscene(1, 2, 3, 4)");
+  EXPECT_TRUE(g_screen.partialUpdate);
+  // A scene inside a scene cannot begin.
+  EXPECT_NE(Try("draw.beginscene()").find("描画開始に失敗しました。"), std::string::npos);
+  Run("draw.endscene()");
+  EXPECT_FALSE(g_screen.partialUpdate);
+}
+
+TEST_F(Screen, WindowedClearLeavesTheLastColumnAndRow) {
+  Create();
+  g_screen.device->Clear(nullptr, 0xFFFFFFFF);
+  Run("draw.beginscene()");
+  auto px = Read();
+  EXPECT_EQ(px[0], 0xFF000000u);
+  EXPECT_EQ(px[638 + 478 * 640], 0xFF000000u);
+  EXPECT_EQ(px[639], 0xFFFFFFFFu);             // right-most column keeps its old contents
+  EXPECT_EQ(px[479 * 640 + 5], 0xFFFFFFFFu);   // and so does the bottom row
+  Run("draw.endscene()");
+  g_screen.device->Clear(nullptr, 0xFFFFFFFF);
+  Run("draw.beginscene(0, 0, 0, 0)");  // all zero: everything
+  for (uint32_t p : Read()) ASSERT_EQ(p, 0xFF000000u);
+  Run("draw.endscene()");
+  g_screen.device->Clear(nullptr, 0xFFFFFFFF);
+  Run("draw.beginscene(10, 20, 12, 21)");  // a D3DRECT: 2 x 1 pixels
+  px = Read();
+  EXPECT_EQ(px[20 * 640 + 10], 0xFF000000u);
+  EXPECT_EQ(px[20 * 640 + 11], 0xFF000000u);
+  EXPECT_EQ(px[20 * 640 + 12], 0xFFFFFFFFu);
+  EXPECT_EQ(px[21 * 640 + 10], 0xFFFFFFFFu);
+  Run("draw.endscene()");
+}
+
+TEST_F(Screen, BeginSceneRestoresNormalBlendAndUntexturedDraws) {
+  Create();
+  auto halfQuad = [] {
+    Vertex q[4] = {V(-0.5f, -0.5f, 0x80FF0000), V(3.5f, -0.5f, 0x80FF0000), V(-0.5f, 3.5f, 0x80FF0000),
+                   V(3.5f, 3.5f, 0x80FF0000)};
+    Apply2DState();
+    UnbindTexture();
+    DrawPrimitives(L, PT_TRIANGLESTRIP, 2, q);
+  };
+  Run("draw.beginscene() draw.blend(1)");
+  EXPECT_EQ(g_screen.blend, BLEND_ADD);
+  halfQuad();
+  halfQuad();
+  EXPECT_EQ(Read()[0], 0xFFFF0000u);  // 128 + 128 saturates
+  Run("draw.endscene() draw.beginscene()");
+  halfQuad();
+  EXPECT_EQ(Read()[0], 0xFF800000u);  // normal: 255*128/255 over black
+  Run("draw.endscene()");
+}
+
+TEST_F(Screen, StretchedModeMapsIntoTheLetterbox) {
+  Create();
+  Run("gui.setscreenmode(2)");
+  EXPECT_EQ(g_screen.mode, 2);
+  EXPECT_EQ(g_screen.stretchWidth, 1440);
+  EXPECT_EQ(g_screen.stretchHeight, 1080);
+  EXPECT_EQ(g_screen.device->BackWidth(), 1920);
+  EXPECT_EQ(g_screen.device->BackHeight(), 1080);
+  Run("assert(gui.getscreenmode() == 2)");
+
+  Run("draw.beginscene()");
+  Vertex q[4] = {V(-0.5f, -0.5f), V(639.5f, -0.5f), V(-0.5f, 479.5f), V(639.5f, 479.5f)};
+  Vertex origin[3] = {V(0, 0), V(640, 0), V(0, 480)};
+  UnbindTexture();
+  DrawPrimitives(L, PT_TRIANGLELIST, 1, origin);
+  EXPECT_FLOAT_EQ(origin[0].x, 240.5f);
+  EXPECT_FLOAT_EQ(origin[0].y, 0.5f);
+  EXPECT_FLOAT_EQ(origin[1].x, 1680.5f);
+  EXPECT_FLOAT_EQ(origin[2].y, 1080.5f);
+  g_screen.device->Clear(nullptr, 0xFF000000);
+  DrawPrimitives(L, PT_TRIANGLESTRIP, 2, q);
+  auto px = Read();
+  // The whole screen becomes exactly the 1440 x 1080 picture between two black bars.
+  for (int y : {0, 540, 1079}) {
+    EXPECT_EQ(px[y * 1920 + 239], 0xFF000000u) << y;
+    EXPECT_EQ(px[y * 1920 + 240], 0xFFFFFFFFu) << y;
+    EXPECT_EQ(px[y * 1920 + 1679], 0xFFFFFFFFu) << y;
+    EXPECT_EQ(px[y * 1920 + 1680], 0xFF000000u) << y;
+  }
+  // Points and lines cannot be drawn here...
+  Vertex pt[2] = {V(1, 1), V(5, 5)};
+  for (PrimitiveType t : {PT_POINTLIST, PT_LINELIST, PT_LINESTRIP}) {
+    lua_pushlightuserdata(L, pt);
+    lua_pushinteger(L, t);
+    lua_pushcclosure(
+        L,
+        [](lua_State* S) {
+          DrawPrimitives(S, PrimitiveType(lua_tointeger(S, lua_upvalueindex(2))), 1,
+                         static_cast<Vertex*>(lua_touserdata(S, lua_upvalueindex(1))));
+          return 0;
+        },
+        2);
+    ASSERT_NE(lua_pcall(L, 0, 0, 0), 0);
+    EXPECT_NE(AnsiToUtf8(lua_tostring(L, -1)).find("対応していないプリミティブタイプを描画しようとしました。"),
+              std::string::npos);
+    lua_settop(L, 0);
+  }
+  EXPECT_FLOAT_EQ(pt[0].x, 1.0f);  // refused before anything was rewritten
+  // ...but inside an off-screen scene coordinates stay as they are.
+  g_screen.renderTargetActive = true;
+  DrawPrimitives(L, PT_POINTLIST, 2, pt);
+  EXPECT_FLOAT_EQ(pt[1].x, 5.0f);
+  g_screen.renderTargetActive = false;
+  Run("draw.endscene()");
+
+  // The full-screen clear ignores the rectangle outside windowed mode.
+  g_screen.device->Clear(nullptr, 0xFFFFFFFF);
+  Run("draw.beginscene() draw.endscene()");
+  for (uint32_t p : Read()) ASSERT_EQ(p, 0xFF000000u);
+  Run("gui.setscreenmode(0)");
+  EXPECT_EQ(g_screen.device->BackWidth(), 640);
+}
+
+TEST_F(Screen, LetterboxOfATallScreen) {
+  Create();
+  int w = g_screen.width, h = g_screen.height;
+  g_screen.width = 480;  // a portrait picture on the 1920 x 1080 desktop
+  g_screen.height = 640;
+  Run("gui.setscreenmode(2)");
+  EXPECT_EQ(g_screen.stretchHeight, 1080);
+  EXPECT_EQ(g_screen.stretchWidth, 810);
+  Run("gui.setscreenmode(0)");
+  g_screen.width = w;
+  g_screen.height = h;
+  Run("gui.setscreenmode(0)");
+}
+
+TEST_F(Screen, FullScreenKeepsTheScreenSizeAndSecondSwitchIsANoOp) {
+  Create();
+  Run("gui.setscreenmode(1)");
+  EXPECT_EQ(g_screen.mode, 1);
+  EXPECT_EQ(g_screen.device->BackWidth(), 640);
+  g_screen.device->Clear(nullptr, 0xFF123456);
+  Run("gui.setscreenmode(1)");  // no reset: the buffer keeps its contents
+  EXPECT_EQ(Read()[0], 0xFF123456u);
+  EXPECT_FALSE(g_screen.modeChanging);
+  Run("gui.setscreenmode(0)");
+  EXPECT_EQ(g_screen.mode, 0);
+}
+
+TEST_F(Screen, FailedPresentRecoversAndTheNextFrameDraws) {
+  Create();
+  g_screen.device->FailNextPresent();
+  Run("draw.beginscene() assert(draw.endscene() == false)");
+  EXPECT_FALSE(g_screen.modeChanging);
+  EXPECT_EQ(g_screen.device->BackWidth(), 640);
+  Run("draw.beginscene()");
+  Vertex q[4] = {V(-0.5f, -0.5f), V(0.5f, -0.5f), V(-0.5f, 0.5f), V(0.5f, 0.5f)};
+  UnbindTexture();
+  DrawPrimitives(L, PT_TRIANGLESTRIP, 2, q);
+  Run("assert(draw.endscene() == true)");
+  std::vector<uint32_t> front(640 * 480);
+  g_screen.device->ReadFrontBuffer(front.data(), 640 * 4);
+  EXPECT_EQ(front[0], 0xFFFFFFFFu);
+  EXPECT_EQ(front[1], 0xFF000000u);
+  // A recovery requested while one runs does nothing.
+  g_screen.modeChanging = true;
+  g_screen.device->Clear(nullptr, 0xFF00FF00);
+  RecoverLostDevice();
+  EXPECT_EQ(Read()[0], 0xFF00FF00u);
+  g_screen.modeChanging = false;
+}
+
+// Runs last in this suite: the clean-up releases the device and the window.
+TEST_F(Screen, ShutdownWritesTheLastPresentedFrame) {
+  Create();
+  std::string file = testing::TempDir() + "qor_screen_shot.png";
+  remove(file.c_str());
+  g_options.screenshot = file;
+  Run("draw.beginscene(0, 0, 0, 0)");
+  Vertex q[4] = {V(9.5f, 19.5f, 0xFF204080), V(11.5f, 19.5f, 0xFF204080), V(9.5f, 20.5f, 0xFF204080),
+                 V(11.5f, 20.5f, 0xFF204080)};
+  UnbindTexture();
+  DrawPrimitives(L, PT_TRIANGLESTRIP, 2, q);
+  Run("assert(draw.endscene())");
+  Run("draw.beginscene(0, 0, 0, 0)");  // a frame begun but never presented is not the screenshot
+  g_screen.device->Clear(nullptr, 0xFFFFFFFF);
+  ShutdownScreen();
+  g_options.screenshot.clear();
+  EXPECT_FALSE(g_screen.device);
+  EXPECT_EQ(g_mainWindow, nullptr);
+
+  struct Into : ImageTarget {
+    std::vector<uint32_t> px;
+    int w = 0, h = 0;
+    uint8_t* Allocate(int width, int height, int* pitch) override {
+      w = width;
+      h = height;
+      px.assign(static_cast<size_t>(width) * height, 0);
+      *pitch = width * 4;
+      return reinterpret_cast<uint8_t*>(px.data());
+    }
+  } shot;
+  ResourceLocation loc;
+  loc.path = file;
+  ASSERT_EQ(LoadImage(file.c_str(), loc, &shot), ImageStatus::Ok);
+  ASSERT_EQ(shot.w, 640);
+  ASSERT_EQ(shot.h, 480);
+  for (int y = 0; y < 480; ++y)
+    for (int x = 0; x < 640; ++x) {
+      uint32_t want = (y == 20 && (x == 10 || x == 11)) ? 0xFF204080u : 0xFF000000u;
+      ASSERT_EQ(shot.px[y * 640 + x], want) << x << "," << y;
+    }
+  remove(file.c_str());
+}

@@ -1,0 +1,98 @@
+// The start-up log's exact bytes: CP932 text, CR LF line ends, written only when enabled.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "host/bootlog.h"
+#include "host/engine.h"
+#include "image/text.h"
+
+using namespace qor;
+
+namespace {
+
+class TextcfgBootLog : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char buf[4096];
+    old_ = getcwd(buf, sizeof buf);
+    char tmpl[] = "/tmp/qor_bootlog_XXXXXX";
+    dir_ = mkdtemp(tmpl);
+    ASSERT_EQ(chdir(dir_.c_str()), 0);
+  }
+  void TearDown() override {
+    g_logEnabled = false;
+    ASSERT_EQ(chdir(old_.c_str()), 0);
+    std::string cmd = "rm -rf '" + dir_ + "'";
+    ASSERT_EQ(system(cmd.c_str()), 0);
+  }
+  static std::string Log() {
+    std::ifstream f("qordxbootlog.txt", std::ios::binary);
+    std::stringstream ss;
+    ss << f.rdbuf();
+    return ss.str();
+  }
+  std::string old_, dir_;
+};
+
+const char kHeader[] =
+    "\x81\x83QOR\x83G\x83\x93\x83W\x83\x93\x82\xCC\x8E\xC0\x8D\x73\x83\x8D\x83O\x81\x84\r\n";
+const char kSep[] = "---------------------------\r\n";
+
+}  // namespace
+
+TEST_F(TextcfgBootLog, DisabledWritesNothing) {
+  g_logEnabled = false;
+  StartBootLog();
+  WriteBootLog("step %d", 1);
+  StartBootLogSection();
+  EndBootLog();
+  EXPECT_NE(access("qordxbootlog.txt", 0), 0);
+}
+
+TEST_F(TextcfgBootLog, HeaderSectionsAndLinesAreCp932WithCrLf) {
+  g_logEnabled = true;
+  {
+    std::ofstream old("qordxbootlog.txt");
+    old << "an earlier run\n";
+  }
+  StartBootLog();
+  WriteBootLog("ウィンドウ作成を開始します。%d", 42);
+  EndBootLog();
+  StartBootLogSection();
+  EndBootLog();
+
+  std::string want = std::string(kHeader);
+  EXPECT_EQ(Utf8ToAnsi("＜QORエンジンの実行ログ＞") + "\r\n", want);  // the literal above is right
+  want += Utf8ToAnsi("不具合が出た場合のエラー箇所の特定に役立つ情報です。") + "\r\n";
+  want += kSep;
+  want += Utf8ToAnsi("ウィンドウ作成を開始します。") + "42\r\n";
+  want += Utf8ToAnsi("実行ログ処理を終了します。") + "\r\n";
+  want += kSep;
+  want += Utf8ToAnsi("実行ログ処理を終了します。") + "\r\n";
+  EXPECT_EQ(Log(), want);  // the earlier log is gone
+  EXPECT_EQ(std::string(kSep).size(), 29u);
+}
+
+TEST_F(TextcfgBootLog, LongLinesAreCutNotOverrun) {
+  g_logEnabled = true;
+  std::string big(5000, 'x');
+  WriteBootLog("%s", big.c_str());
+  std::string log = Log();
+  ASSERT_GE(log.size(), 2u);
+  EXPECT_EQ(log.substr(log.size() - 2), "\r\n");
+  EXPECT_EQ(log.size(), 2047u + 2u);
+}
+
+TEST_F(TextcfgBootLog, UnwritableLogIsIgnored) {
+  g_logEnabled = true;
+  ASSERT_EQ(mkdir("qordxbootlog.txt", 0755), 0);  // a folder in the way
+  StartBootLog();
+  WriteBootLog("lost");
+  EndBootLog();
+  SUCCEED();
+}

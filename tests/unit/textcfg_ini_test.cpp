@@ -1,0 +1,125 @@
+// conf.ini reading: the profile functions' rules for sections, keys and integers.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <string>
+
+#include "host/config.h"
+#include "host/engine.h"
+
+using namespace qor;
+
+TEST(TextcfgIni, NamesAreCaseInsensitiveAndTrimmed) {
+  const char* ini =
+      "; comment line\r\n"
+      "  [ QorConfig ]  \r\n"
+      "   debuglogmode   =   1   \r\n"
+      "WindowsAeroOff=3\r\n";
+  EXPECT_EQ(IniReadInt(ini, "QORCONFIG", "DebugLogMode", 9), 1);
+  EXPECT_EQ(IniReadInt(ini, "qorconfig", "WINDOWSAEROOFF", 9), 3);
+  EXPECT_EQ(IniReadInt(ini, "QORCONFIG", " WindowsAeroOff ", 9), 3);
+}
+
+TEST(TextcfgIni, MissingThingsGiveTheDefault) {
+  const char* ini = "[QORCONFIG]\nA=5\nEmpty=\nNoEquals\n[Other]\nB=6\n";
+  EXPECT_EQ(IniReadInt(ini, "QORCONFIG", "B", 42), 42);       // key of another section
+  EXPECT_EQ(IniReadInt(ini, "Missing", "A", 42), 42);         // no such section
+  EXPECT_EQ(IniReadInt(ini, "QORCONFIG", "Empty", 42), 42);   // empty value
+  EXPECT_EQ(IniReadInt(ini, "QORCONFIG", "NoEquals", 42), 42);
+  EXPECT_EQ(IniReadInt("", "QORCONFIG", "A", 7), 7);
+  EXPECT_EQ(IniReadInt("A=5\n[QORCONFIG]\n", "QORCONFIG", "A", 7), 7);  // key before any section
+}
+
+TEST(TextcfgIni, ValueParsingTakesLeadingDigits) {
+  const char* ini =
+      "[S]\n"
+      "text=abc\n"
+      "mixed=12abc\n"
+      "neg=-34\n"
+      "plus=+8\n"
+      "spaced=  56 ; not a comment here\n"
+      "quoted=\"78\"\n"
+      "sign=-\n"
+      "hex=0x10\n"
+      "dec=2.9\n";
+  EXPECT_EQ(IniReadInt(ini, "S", "text", 9), 0);  // present but not numeric: 0, not the default
+  EXPECT_EQ(IniReadInt(ini, "S", "mixed", 9), 12);
+  EXPECT_EQ(IniReadInt(ini, "S", "neg", 9), -34);
+  EXPECT_EQ(IniReadInt(ini, "S", "plus", 9), 8);
+  EXPECT_EQ(IniReadInt(ini, "S", "spaced", 9), 56);
+  EXPECT_EQ(IniReadInt(ini, "S", "quoted", 9), 78);
+  EXPECT_EQ(IniReadInt(ini, "S", "sign", 9), 0);
+  EXPECT_EQ(IniReadInt(ini, "S", "hex", 9), 0);
+  EXPECT_EQ(IniReadInt(ini, "S", "dec", 9), 2);
+}
+
+TEST(TextcfgIni, HugeNumbersClampToIntRange) {
+  const char* ini = "[S]\nbig=99999999999999999999999999\nsmall=-4294967297\nmax=2147483647\nmin=-2147483648\n";
+  EXPECT_EQ(IniReadInt(ini, "S", "big", 0), INT_MAX);
+  EXPECT_EQ(IniReadInt(ini, "S", "small", 0), INT_MIN);
+  EXPECT_EQ(IniReadInt(ini, "S", "max", 0), INT_MAX);
+  EXPECT_EQ(IniReadInt(ini, "S", "min", 0), INT_MIN);
+}
+
+TEST(TextcfgIni, FirstSectionAndFirstKeyWin) {
+  const char* ini = "[S]\nk=1\nk=2\n[T]\nk=3\n[s]\nk=4\nonlylater=5\n";
+  EXPECT_EQ(IniReadInt(ini, "S", "k", 0), 1);
+  EXPECT_EQ(IniReadInt(ini, "T", "k", 0), 3);
+  EXPECT_EQ(IniReadInt(ini, "S", "onlylater", -1), -1);
+}
+
+TEST(TextcfgIni, LineEndsBomAndUnterminatedLastLine) {
+  EXPECT_EQ(IniReadInt("\xEF\xBB\xBF[S]\r\nk=5", "S", "k", 0), 5);
+  EXPECT_EQ(IniReadInt("[S]\rk=6\r", "S", "k", 0), 6);  // bare CR ends lines too
+  EXPECT_EQ(IniReadInt("[S]\n;k=1\nk=7\n", "S", "k", 0), 7);
+  EXPECT_EQ(IniReadInt("[S", "S", "k", 3), 3);  // broken header, no crash
+}
+
+// The file side: conf.ini in the current folder, any case of its name.
+class TextcfgConfFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char buf[4096];
+    old_ = getcwd(buf, sizeof buf);
+    char tmpl[] = "/tmp/qor_conf_XXXXXX";
+    dir_ = mkdtemp(tmpl);
+    ASSERT_EQ(chdir(dir_.c_str()), 0);
+    g_logEnabled = false;
+  }
+  void TearDown() override {
+    g_logEnabled = false;
+    ASSERT_EQ(chdir(old_.c_str()), 0);
+    std::string cmd = "rm -rf '" + dir_ + "'";
+    ASSERT_EQ(system(cmd.c_str()), 0);
+  }
+  void Write(const char* name, const char* text) {
+    FILE* f = fopen(name, "wb");
+    fputs(text, f);
+    fclose(f);
+  }
+  std::string old_, dir_;
+};
+
+TEST_F(TextcfgConfFile, MissingFileReadsZero) {
+  EXPECT_EQ(ReadConfigInt("DebugLogMode"), 0);
+  ReadConfig();
+  EXPECT_FALSE(g_logEnabled);
+}
+
+TEST_F(TextcfgConfFile, DebugLogModeOnlyOneEnablesTheLog) {
+  Write("conf.ini", "[QORCONFIG]\r\nDebugLogMode=2\r\nWindowsAeroOff=1\r\n");
+  ReadConfig();
+  EXPECT_FALSE(g_logEnabled);
+  EXPECT_EQ(ReadConfigInt("DebugLogMode"), 2);
+  Write("conf.ini", "[QORCONFIG]\r\nDebugLogMode=1\r\n");
+  ReadConfig();
+  EXPECT_TRUE(g_logEnabled);
+}
+
+TEST_F(TextcfgConfFile, NameOfAnyCaseIsFound) {
+  Write("Conf.INI", "[QORCONFIG]\nSpeed=12\n");
+  EXPECT_EQ(ReadConfigInt("Speed"), 12);
+  EXPECT_EQ(ReadConfigInt("speed"), 12);
+}

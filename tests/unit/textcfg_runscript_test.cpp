@@ -1,0 +1,77 @@
+// RunScript on loose files: chunk names, '#' first lines, results, and the
+// fatal messages for scripts with non-ASCII names.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "host/engine.h"
+#include "host/lua.h"
+
+using namespace qor;
+
+namespace {
+
+class TextcfgRunScript : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char buf[4096];
+    old_ = getcwd(buf, sizeof buf);
+    char tmpl[] = "/tmp/qor_run_XXXXXX";
+    dir_ = mkdtemp(tmpl);
+    ASSERT_EQ(chdir(dir_.c_str()), 0);
+    L_ = luaL_newstate();
+    luaL_openlibs(L_);
+  }
+  void TearDown() override {
+    lua_close(L_);
+    ASSERT_EQ(chdir(old_.c_str()), 0);
+    std::string cmd = "rm -rf '" + dir_ + "'";
+    ASSERT_EQ(system(cmd.c_str()), 0);
+  }
+  static void Write(const char* name, const char* text) {
+    FILE* f = fopen(name, "wb");
+    ASSERT_NE(f, nullptr);
+    fputs(text, f);
+    fclose(f);
+  }
+  std::string old_, dir_;
+  lua_State* L_ = nullptr;
+};
+
+}  // namespace
+
+TEST_F(TextcfgRunScript, ResultsStayOnTheStackAndHashLineIsSkipped) {
+  Write("main.lua", "#!/usr/bin/env qor\nreturn 'a', debug.getinfo(1, 'l').currentline\n");
+  RunScript(L_, "main.lua");
+  ASSERT_EQ(lua_gettop(L_), 2);
+  EXPECT_STREQ(lua_tostring(L_, 1), "a");
+  EXPECT_EQ(lua_tointeger(L_, 2), 2);  // line numbers are those of the file
+}
+
+TEST_F(TextcfgRunScript, NameMatchesAnyCaseAndEitherSeparator) {
+  ASSERT_EQ(mkdir("Data", 0755), 0);
+  Write("Data/Init.lua", "return 5\n");
+  RunScript(L_, "data\\init.lua");
+  EXPECT_EQ(lua_tointeger(L_, -1), 5);
+}
+
+using TextcfgRunScriptDeathTest = TextcfgRunScript;
+
+TEST_F(TextcfgRunScriptDeathTest, ErrorInAScriptWithAJapaneseName) {
+  ASSERT_EQ(mkdir("スクリプト", 0755), 0);
+  Write("スクリプト/本体.lua", "local a = 1\n\nerror('boom')\n");
+  EXPECT_EXIT(RunScript(L_, "スクリプト/本体.lua"), ::testing::ExitedWithCode(255),
+              "Luaスクリプトのエラーです。\r\nスクリプト/本体.lua:3: boom");
+}
+
+TEST_F(TextcfgRunScriptDeathTest, MissingScriptWithAJapaneseName) {
+  EXPECT_EXIT(RunScript(L_, "無い.lua"), ::testing::ExitedWithCode(255), "Luaスクリプト\"無い.lua\"がありません。");
+}
+
+TEST_F(TextcfgRunScriptDeathTest, SyntaxErrorNamesTheLine) {
+  Write("bad.lua", "x = 1\ny = = 2\n");
+  EXPECT_EXIT(RunScript(L_, "bad.lua"), ::testing::ExitedWithCode(255), "bad.lua:2: unexpected symbol near '='");
+}

@@ -1,0 +1,335 @@
+// The texture class as scripts see it, on a recording device: sizes, pixel
+// methods, locking, compositing, loading, off-screen scenes and messages.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "graphics/screen.h"
+#include "graphics/texture.h"
+#include "host/binding.h"
+#include "host/modules.h"
+#include "image/image_io.h"
+#include "image/text.h"
+#include "texture_fake_device.h"
+
+using namespace qor;
+using qor::test::FakeDevice;
+
+namespace {
+
+class TextureLua : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    auto dev = std::make_unique<FakeDevice>();
+    fake = dev.get();
+    g_screen.device = std::move(dev);
+    g_screen.width = 64;
+    g_screen.height = 48;
+    g_screen.renderTargetActive = false;
+    L = luaL_newstate();
+    luaL_openlibs(L);
+    RegisterClass(L, "texture", kTextureMethods, kTextureCtors);
+    RegisterClass(L, "bitmap", kBitmapMethods, kBitmapCtors);
+  }
+  void TearDown() override {
+    // Test-owned pixels must not reach the bitmap class's own release.
+    for (UBitmap* b : bitmaps) memset(b, 0, sizeof *b);
+    lua_close(L);  // collects every texture while the device still exists
+    EXPECT_EQ(fake->textures, 0) << "a texture outlived its object";
+    g_screen.device.reset();
+    g_screen.renderTargetActive = false;
+  }
+
+  // Runs a chunk; "" on success, else the error text in UTF-8.
+  std::string Run(const char* code) {
+    if (luaL_loadstring(L, code) != 0 || lua_pcall(L, 0, 0, 0) != 0) {
+      std::string err = AnsiToUtf8(lua_tostring(L, -1));
+      lua_pop(L, 1);
+      return err;
+    }
+    return "";
+  }
+  void Ok(const char* code) { ASSERT_EQ(Run(code), "") << code; }
+  void Fails(const char* code, const std::string& message) {
+    std::string err = Run(code);
+    EXPECT_NE(err.find(message), std::string::npos) << code << " gave: " << err;
+  }
+  UTexture* Global(const char* name) {
+    lua_getglobal(L, name);
+    auto* t = static_cast<UTexture*>(lua_touserdata(L, -1));
+    lua_pop(L, 1);
+    return t;
+  }
+  static uint32_t Pixel(const UTexture* t, int x, int y) {
+    return reinterpret_cast<const uint32_t*>(t->surface->pixels + size_t(y) * t->surface->pitch)[x];
+  }
+  // A bitmap object over `pixels` (owned by the test), as the bitmap class lays it out.
+  void MakeBitmap(const char* name, uint32_t* pixels, int w, int h) {
+    auto* b = NewRecord<UBitmap>(L, "bitmap");
+    b->pixels = reinterpret_cast<uint8_t*>(pixels);
+    b->width = w;
+    b->height = h;
+    bitmaps.push_back(b);
+    lua_setglobal(L, name);
+  }
+  // Bitmaps, image decoding and saving come from the bitmap module; without
+  // it (an early checkout) the tests that need them are skipped.
+  static bool HaveBitmaps() {
+    UBitmap b{};
+    if (!BitmapCreate(&b, 1, 1)) return false;
+    BitmapRelease(&b);
+    return true;
+  }
+
+  lua_State* L = nullptr;
+  FakeDevice* fake = nullptr;
+  std::vector<UBitmap*> bitmaps;
+};
+
+TEST_F(TextureLua, CreateReportsSizesAndRefusesBadOnes) {
+  fake->powerOfTwo = true;
+  Ok("t = texture.create(100, 60); local w, h = t:getsize(); assert(w == 100 and h == 60)");
+  UTexture* t = Global("t");
+  EXPECT_EQ(t->allocWidth, 128);
+  EXPECT_EQ(t->allocHeight, 64);
+  Fails("texture.create(0, 10)", "D3DERR_INVALIDCALL (0 10) ");
+  Fails("texture.create(10, -1)", "D3DERR_INVALIDCALL (10 -1) ");
+  Fails("texture.create(5000, 1)", "D3DERR_INVALIDCALL (5000 1) ");
+  // A second create on the same object would leak without the release.
+  Ok("t:delete(); local w, h = t:getsize(); assert(w == 0 and h == 0); t:draw(0, 0, 255); t:delete()");
+  EXPECT_EQ(fake->textures, 0);
+}
+
+TEST_F(TextureLua, PixelMethodsOnEmptyTextureAreScriptErrors) {
+  Ok("t = texture.create(4, 4); t:delete()");
+  for (const char* code : {"t:fill(0)", "t:fillrect(0, 0, 0, 1, 1)", "t:lock()", "t:unlock()",
+                           "t:save('x.png')", "t:beginscene()"})
+    Fails(code, "空のテクスチャ");
+  Ok("t:endscene()");  // nothing open: nothing happens
+}
+
+TEST_F(TextureLua, FillAndFillRectPaintInclusiveCorners) {
+  Ok("t = texture.create(6, 5); t:fill(0xFF112233); t:fillrect(0xFFAABBCC, 0, 0, 1, 1)");
+  UTexture* t = Global("t");
+  EXPECT_EQ(Pixel(t, 0, 0), 0xFFAABBCCu);
+  EXPECT_EQ(Pixel(t, 1, 1), 0xFFAABBCCu);
+  EXPECT_EQ(Pixel(t, 2, 1), 0xFF112233u);
+  EXPECT_EQ(Pixel(t, 1, 2), 0xFF112233u);
+  EXPECT_EQ(Pixel(t, 5, 4), 0xFF112233u);
+  // A negative number is a colour too (low 32 bits).
+  Ok("t:fillrect(-1, 4, 3, 5, 4)");
+  EXPECT_EQ(Pixel(t, 5, 4), 0xFFFFFFFFu);
+  EXPECT_EQ(Pixel(t, 3, 4), 0xFF112233u);
+  // The padding past the row's end is never written.
+  EXPECT_EQ(reinterpret_cast<uint32_t*>(t->surface->pixels)[6], 0u);
+  Fails("t:fillrect(0, 5, 5, 5, 9)", "テクスチャのロック領域が間違っています。左上座標5,5 右下座標5,9");
+  Fails("t:fillrect(0, 2, 2, 1, 3)", "左上座標2,2 右下座標1,3");
+  Fails("t:fillrect(0, 4, 3, 6, 4)", "右下座標6,4");    // past the storage
+  Fails("t:fillrect(0, -1, 0, 2, 2)", "左上座標-1,0");
+  // Every CPU write is bracketed so queued draws stay in order.
+  ASSERT_GE(fake->log.size(), 2u);
+  EXPECT_EQ(fake->log[0], "begin");
+  EXPECT_EQ(fake->log[1], "end 0 5");
+}
+
+TEST_F(TextureLua, LockHandsOutPitchAndBitsUntilUnlock) {
+  Ok("t = texture.create(8, 8); p = t:lock(2, 3, 5, 6); assert(type(p) == 'userdata')");
+  UTexture* t = Global("t");
+  lua_getglobal(L, "p");
+  auto* lr = static_cast<LockedRect*>(lua_touserdata(L, -1));
+  lua_pop(L, 1);
+  ASSERT_EQ(lr, &t->locked);
+  EXPECT_EQ(lr->pitch, t->surface->pitch);
+  // Write pixel (2,3) and (3,4) through the lock, as native code would.
+  static_cast<uint32_t*>(lr->bits)[0] = 0xDEADBEEF;
+  reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(lr->bits) + lr->pitch)[1] = 0x01020304;
+  fake->log.clear();
+  Ok("t:unlock(); t:unlock()");
+  ASSERT_EQ(fake->log.size(), 1u);
+  EXPECT_EQ(fake->log[0], "end 3 7");  // the locked rows are uploaded before the next draw
+  EXPECT_EQ(Pixel(t, 2, 3), 0xDEADBEEFu);
+  EXPECT_EQ(Pixel(t, 3, 4), 0x01020304u);
+  Ok("p = t:lock()");
+  EXPECT_EQ(t->locked.bits, t->surface->pixels);
+  Ok("t:unlock()");
+  EXPECT_EQ(fake->log.back(), "end 0 8");
+  Fails("t:lock(0, 0, 8, 0)", "テクスチャロックに範囲外を指定しました。(0,0)～(8,0)");
+  Fails("t:lock(0, -1, 1, 1)", "(0,-1)～(1,1)");
+  Fails("t:lock(3, 0, 1, 1)", "(3,0)～(1,1)");
+  Ok("t:lock(0, 0, 7, 7); t:unlock()");
+  // Deleting a locked texture ends the access first.
+  fake->log.clear();
+  Ok("t:lock(); t:delete()");
+  EXPECT_EQ(fake->log.back(), "end 0 8");
+}
+
+TEST_F(TextureLua, RenderCompositesBitmapBlocks) {
+  // 2 x 2 bitmap: opaque red, transparent green, half blue, opaque white.
+  uint32_t bm[4] = {0xFFFF0000, 0x0000FF00, 0x800000FF, 0xFFFFFFFF};
+  MakeBitmap("b", bm, 2, 2);
+  Ok("t = texture.create(4, 4); t:fill(0x40808080); t:render(b, 1, 1, 2, 2, 0, 0)");
+  UTexture* t = Global("t");
+  EXPECT_EQ(Pixel(t, 0, 0), 0x40808080u);
+  EXPECT_EQ(Pixel(t, 1, 1), 0xFFFF0000u);  // alpha 255 copies the colour
+  EXPECT_EQ(Pixel(t, 2, 1), 0x40808080u);  // alpha 0 leaves it, alpha does not drop
+  // 0x80 + trunc((0xFF - 0x80) * 128 / 255) = 128 + 63; the others 128 - 64.
+  EXPECT_EQ(Pixel(t, 1, 2), 0x804040BFu);
+  Ok("t:fill(0x00000000); t:render(b, 0, 0, 1, 1, 1, 1, 2); t:render(b, 3, 3, 1, 1, 1, 0, 1)");
+  EXPECT_EQ(Pixel(t, 0, 0), 0xFFFFFFFFu);
+  EXPECT_EQ(Pixel(t, 3, 3), 0x00000000u);  // added with alpha 0
+  Ok("t:render(b, 0, 0, 2, 2, 0, 0, 7)");  // unknown mode: nothing written
+  EXPECT_EQ(Pixel(t, 0, 0), 0xFFFFFFFFu);
+  Fails("t:render(b, 3, 0, 2, 1, 0, 0)", "座標指定がテクスチャからはみ出しています。Texture dx,dy=3,0 w,h=2,1");
+  Fails("t:render(b, -1, 0, 1, 1, 0, 0)", "Texture dx,dy=-1,0");
+  Fails("t:render(b, 0, 0, 2, 2, 1, 0)", "座標指定がビットマップからはみ出しています。Bitmap sx,sy=1,0 w,h=2,2");
+  Fails("t:render(b, 0, 0, 1, 1, 0, 2147483647)", "Bitmap sx,sy=0,2147483647");
+}
+
+TEST_F(TextureLua, FromBitmapCopiesRowsWithTheirAlpha) {
+  uint32_t bm[6] = {1, 2, 3, 0x80FFFFFF, 5, 6};
+  MakeBitmap("b", bm, 3, 2);
+  Ok("t = texture.frombitmap(b); local w, h = t:getsize(); assert(w == 3 and h == 2)");
+  UTexture* t = Global("t");
+  EXPECT_EQ(Pixel(t, 2, 0), 3u);
+  EXPECT_EQ(Pixel(t, 0, 1), 0x80FFFFFFu);
+  EXPECT_EQ(Pixel(t, 2, 1), 6u);
+  MakeBitmap("e", nullptr, 3, 2);  // a released bitmap keeps its old size
+  Ok("e2 = texture.frombitmap(e); local w, h = e2:getsize(); assert(w == 0 and h == 0)");
+}
+
+TEST_F(TextureLua, DrawTriangleChecksInOrder) {
+  Ok("t = texture.create(8, 8)");
+  Fails("t:drawtriangle(5)", "draw2polygonには頂点のテーブルを渡してください。");
+  Fails("t:drawtriangle({{0,0,0,0,-1},{1,1,1,1,-1},{2,2,2,2,-1},{3,3,3,'x',-1}})",
+        "draw2polygonに渡したデータに誤りがあります。");
+  Fails("t:drawtriangle({{0,0,0,0,-1},{1,1,1,1,-1},{2,2,2,2,-1},{3,3,3,3,-1}})",
+        "draw2dpolygonに渡す点の数は３の倍数でなければなりません。");
+  Fails("t:drawtriangle({})", "３の倍数");
+  Fails("t:drawtriangle({1, 2, 3})", "誤りがあります");
+  Ok("t:drawtriangle({{0,0,0,0,-1},{8,0,8,0,-1},{0,8,'0',8,0x80FFFFFF}})");  // numeric strings count
+}
+
+TEST_F(TextureLua, DrawRectLTRefusesNegativeSourceOnlyWhenTransformed) {
+  Ok("t = texture.create(8, 8); t:drawrectlt(10, 10, -1, -2, 4, 4, 1, 1, 0, 255)");
+  Fails("t:drawrectlt(10, 10, -1, -2, 4, 4, 2, 1, 0, 255)", "テクスチャの描画：ソース座標が不正です。-1,-2");
+}
+
+TEST_F(TextureLua, RenderToTextureCopiesOverlapWithOpaqueAlpha) {
+  fake->targetPixel = 0xFF405060u;
+  Ok("t = texture.create(32, 80); t:fill(0x11111111); t:beginscene()");
+  EXPECT_TRUE(g_screen.renderTargetActive);
+  Fails("t:beginscene()", "レンダリングターゲットはひとつだけです。");
+  fake->log.clear();
+  Ok("t:endscene(); t:endscene()");
+  UTexture* t = Global("t");
+  EXPECT_FALSE(g_screen.renderTargetActive);
+  EXPECT_EQ(Pixel(t, 31, 47), 0xFF405060u);
+  EXPECT_EQ(Pixel(t, 0, 48), 0x11111111u);  // below the screen's height: untouched
+  std::vector<std::string> want = {"begin", "read 32 48", "end 0 48", "target off"};
+  EXPECT_EQ(fake->log, want);
+}
+
+TEST_F(TextureLua, FailedRenderTargetKeepsSceneFlagUntilBitmapEndScene) {
+  fake->offscreenFails = true;
+  Ok("t = texture.create(8, 8)");
+  Fails("t:beginscene()", "テクスチャをレンダリングターゲットにすることに失敗しました。");
+  fake->offscreenFails = false;
+  Fails("t:beginscene()", "レンダリングターゲットはひとつだけです。");
+  EndRenderToBitmap(L);  // what bitmap:endscene does first
+  Ok("t:beginscene(); t:endscene()");
+}
+
+TEST_F(TextureLua, SceneInsideScreenSceneIsRefusedAndScreenKept) {
+  Ok("t = texture.create(8, 8)");
+  ASSERT_TRUE(fake->BeginScene());  // a screen scene is open
+  fake->log.clear();
+  Fails("t:beginscene()", "描画開始に失敗しました。");
+  EXPECT_EQ(fake->log.back(), "target off");
+  fake->EndScene();
+  EndRenderToBitmap(L);
+}
+
+TEST_F(TextureLua, DeletingTheTargetDuringSceneEndsItSafely) {
+  Ok("t = texture.create(8, 8); t:beginscene(); t:delete(); t = nil; collectgarbage()");
+  Ok("t2 = texture.create(8, 8); t2:endscene()");
+  EXPECT_FALSE(g_screen.renderTargetActive);
+  EXPECT_EQ(g_renderTargetTexture, nullptr);
+  Ok("t2:beginscene(); t2:endscene()");
+  // Dropped without delete: the open scene keeps it alive until endscene.
+  fake->targetPixel = 0xFF00FF00u;
+  Ok("t3 = texture.create(8, 8); t3:beginscene(); weak = setmetatable({t3}, {__mode = 'v'}); t3 = nil;"
+     "collectgarbage(); assert(weak[1]); t2:endscene(); collectgarbage(); assert(weak[1] == nil)");
+}
+
+TEST_F(TextureLua, LoadReportsMissingFilesAndMovieNames) {
+  Fails("texture.load('no/such.png')", "テクスチャファイル\"no/such.png\"が開けませんでした。");
+  Fails("texture.load(':movie(op.mpg')", "テクスチャファイル名がおかしいです。> :movie(op.mpg");
+  Fails("texture.load(':movieloop(op.mpg,-500)')", "ムービーファイルが再生できませんでした。");
+}
+
+TEST_F(TextureLua, LoadDecodesPngAndJpegIntoStorage) {
+  if (!HaveBitmaps()) GTEST_SKIP() << "image decoding not in this build";
+  std::string code = "t = texture.load('" QOR_FIXTURES "/texture/rgba3x2.png')";
+  Ok(code.c_str());
+  UTexture* t = Global("t");
+  ASSERT_EQ(t->width, 3);
+  EXPECT_EQ(Pixel(t, 0, 0), 0xFFFF0000u);
+  EXPECT_EQ(Pixel(t, 1, 0), 0x7F00FF00u);
+  EXPECT_EQ(Pixel(t, 0, 1), 0xFF0A141Eu);
+  EXPECT_EQ(fake->log.back(), "end 0 2");
+  code = "j = texture.load('" QOR_FIXTURES "/texture/solid16x8.jpg'); local w, h = j:getsize(); assert(w == 16 and h == 8)";
+  Ok(code.c_str());
+  uint32_t p = Pixel(Global("j"), 5, 5);
+  EXPECT_EQ(p >> 24, 0xFFu);
+  EXPECT_NEAR(int(p >> 16 & 0xFF), 0, 3);
+  EXPECT_NEAR(int(p & 0xFF), 255, 3);
+  code = "texture.load('" QOR_FIXTURES "/texture/grey.png')";
+  Fails(code.c_str(), "テクスチャのロード：フルカラーPNGにしか対応していません。");
+}
+
+TEST_F(TextureLua, SaveWritesPngAndReportsUnwritableFile) {
+  if (!HaveBitmaps()) GTEST_SKIP() << "image saving not in this build";
+  char dir[] = "/tmp/qor_texture_XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  std::string file = std::string(dir) + "/out.png";
+  std::string code = "t = texture.create(5, 3); t:fill(0x80FF8040); t:fillrect(0xFF000000, 3, 1, 4, 2); t:save('" +
+                     file + "')";
+  Ok(code.c_str());
+  struct Target : ImageTarget {
+    std::vector<uint32_t> px;
+    int w = 0, h = 0;
+    uint8_t* Allocate(int width, int height, int* pitch) override {
+      w = width, h = height;
+      px.assign(size_t(width) * height, 0);
+      *pitch = width * 4;
+      return reinterpret_cast<uint8_t*>(px.data());
+    }
+  } back;
+  ResourceLocation loc{file, 0, 0, false};
+  ASSERT_EQ(LoadImage(file.c_str(), loc, &back), ImageStatus::Ok);
+  ASSERT_EQ(back.w, 5);
+  EXPECT_EQ(back.px[0], 0x80FF8040u);
+  EXPECT_EQ(back.px[5 + 4], 0xFF000000u);
+  code = "t:save('" + std::string(dir) + "/missing/dir/x.png')";
+  Fails(code.c_str(), "missing/dir/x.png");
+  code = "t:savealpha('" + std::string(dir) + "/a.bmp')";
+  Fails(code.c_str(), "savealphaはグレースケールPNG形式もしくはarl形式です");
+  remove(file.c_str());
+  rmdir(dir);
+}
+
+TEST_F(TextureLua, BitmapFromTextureCopiesLogicalArea) {
+  if (!HaveBitmaps()) GTEST_SKIP() << "bitmaps not in this build";
+  fake->powerOfTwo = true;
+  Ok("t = texture.create(3, 3); t:fill(0xFF00FF00)");
+  UBitmap b{};
+  BitmapFromTexture(L, &b, Global("t"));
+  ASSERT_EQ(b.width, 3);
+  EXPECT_EQ(reinterpret_cast<uint32_t*>(b.pixels)[8], 0xFF00FF00u);
+  BitmapRelease(&b);
+}
+
+}  // namespace

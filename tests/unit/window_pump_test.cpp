@@ -1,0 +1,284 @@
+// The message pump on real SDL events (offscreen video): latches, drops,
+// close requests, Alt+L, key state, repaint and the window itself.
+#include <SDL.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "graphics/screen.h"
+#include "host/engine.h"
+#include "host/input.h"
+#include "host/options.h"
+#include "host/window.h"
+
+using namespace qor;
+
+namespace {
+
+int g_paints = 0;
+void CountPaint() { ++g_paints; }
+
+class Pump : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    g_options.headless = true;
+    g_options.answerYes = false;  // an unhooked close must not end the test process
+    std::string error;
+    ASSERT_TRUE(CreateMainWindow(320, 240, false, &error)) << error;
+  }
+  static void TearDownTestSuite() {
+    // Other suites may share this process: leave no window or changed options behind.
+    DestroyMainWindow();
+    g_options = Options();
+  }
+  void SetUp() override {
+    L = luaL_newstate();
+    luaL_openlibs(L);
+    PumpMessages(L);  // drain what SDL queued by itself
+    g_input = InputLatches();
+  }
+  void TearDown() override { lua_close(L); }
+
+  void Run(const char* lua) { ASSERT_EQ(luaL_dostring(L, lua), 0) << lua_tostring(L, -1); }
+  lua_Integer Global(const char* name) {
+    lua_getglobal(L, name);
+    lua_Integer v = lua_tointeger(L, -1);
+    lua_pop(L, 1);
+    return v;
+  }
+  static void Push(Uint32 type) {
+    SDL_Event e{};
+    e.type = type;
+    SDL_PushEvent(&e);
+  }
+  static void Button(Uint32 type, Uint8 button) {
+    SDL_Event e{};
+    e.type = type;
+    e.button.button = button;
+    SDL_PushEvent(&e);
+  }
+  static void Wheel(int x, int y) {
+    SDL_Event e{};
+    e.type = SDL_MOUSEWHEEL;
+    e.wheel.x = x;
+    e.wheel.y = y;
+    SDL_PushEvent(&e);
+  }
+  static void DropFile(const char* path) {
+    SDL_Event e{};
+    e.type = SDL_DROPFILE;
+    e.drop.file = SDL_strdup(path);
+    SDL_PushEvent(&e);
+  }
+  static void Key(Uint32 type, SDL_Keycode key, Uint16 mod, bool repeat = false) {
+    SDL_Event e{};
+    e.type = type;
+    e.key.keysym.sym = key;
+    e.key.keysym.mod = mod;
+    e.key.repeat = repeat;
+    SDL_PushEvent(&e);
+  }
+  static void Window(Uint8 what) {
+    SDL_Event e{};
+    e.type = SDL_WINDOWEVENT;
+    e.window.event = what;
+    SDL_PushEvent(&e);
+  }
+
+  lua_State* L = nullptr;
+};
+
+}  // namespace
+
+TEST_F(Pump, WindowIsFixedSizedCentredAndUntitled) {
+  ASSERT_NE(g_mainWindow, nullptr);
+  int w, h;
+  SDL_GetWindowSize(g_mainWindow, &w, &h);
+  EXPECT_EQ(w, 320);
+  EXPECT_EQ(h, 240);
+  EXPECT_FALSE(SDL_GetWindowFlags(g_mainWindow) & SDL_WINDOW_RESIZABLE);
+  EXPECT_STREQ(SDL_GetWindowTitle(g_mainWindow), "");
+  EXPECT_EQ(g_screen.desktopWidth, 1920);
+  EXPECT_TRUE(MainWindowActive());
+  EXPECT_TRUE(RunningHeadless());
+  std::string error;
+  EXPECT_TRUE(CreateMainWindow(640, 480, false, &error));  // a second call keeps the first window
+  SDL_GetWindowSize(g_mainWindow, &w, &h);
+  EXPECT_EQ(w, 320);
+}
+
+TEST_F(Pump, ButtonsAndWheelLatchUntilRead) {
+  Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT);
+  Button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT);
+  Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT);
+  Button(SDL_MOUSEBUTTONUP, SDL_BUTTON_MIDDLE);
+  Wheel(0, 1);   // away from the user
+  Wheel(0, -2);  // then towards: the last one wins
+  Wheel(4, 0);   // sideways: ignored
+  PumpMessages(L);
+  EXPECT_TRUE(g_input.leftDown);
+  EXPECT_TRUE(g_input.leftUp);
+  EXPECT_FALSE(g_input.rightDown);
+  EXPECT_FALSE(g_input.rightUp);
+  EXPECT_EQ(g_input.wheel, 1);
+}
+
+TEST_F(Pump, ClearingDiscardsQueuedClicksOnly) {
+  Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT);
+  Wheel(0, 1);
+  Key(SDL_KEYDOWN, SDLK_x, 0);
+  DiscardPendingClicks();
+  PumpMessages(L);
+  EXPECT_FALSE(g_input.rightDown);
+  EXPECT_EQ(g_input.wheel, 0);
+  EXPECT_TRUE(VirtualKeyDown('X'));
+  Key(SDL_KEYUP, SDLK_x, 0);
+  PumpMessages(L);
+  EXPECT_FALSE(VirtualKeyDown('X'));
+}
+
+TEST_F(Pump, ANewDropReplacesAnUnfetchedOne) {
+  Push(SDL_DROPBEGIN);
+  DropFile("/data/one.png");
+  DropFile("/data/two.png");
+  Push(SDL_DROPCOMPLETE);
+  PumpMessages(L);
+  ASSERT_EQ(g_input.drops.size(), 2u);
+  EXPECT_EQ(g_input.drops[1], "/data/two.png");
+  Push(SDL_DROPBEGIN);
+  DropFile("three.png");  // relative names become full paths
+  Push(SDL_DROPCOMPLETE);
+  PumpMessages(L);
+  ASSERT_EQ(g_input.drops.size(), 1u);
+  char cwd[4096];
+  ASSERT_TRUE(getcwd(cwd, sizeof cwd));
+  EXPECT_EQ(g_input.drops[0], std::string(cwd) + "/three.png");
+}
+
+TEST_F(Pump, CloseRequestGoesToTheHookOrTheQuestion) {
+  Run("n = 0 callback = {onclose = function() n = n + 1 return false end}");
+  Window(SDL_WINDOWEVENT_CLOSE);
+  PumpMessages(L);
+  EXPECT_EQ(Global("n"), 1);
+  EXPECT_EQ(lua_gettop(L), 0);
+  Push(SDL_QUIT);  // a quit request from the session is handled the same way
+  PumpMessages(L);
+  EXPECT_EQ(Global("n"), 2);
+  // Without the hook the headless question is answered "no": the run goes on.
+  Run("callback = nil");
+  testing::internal::CaptureStderr();
+  Window(SDL_WINDOWEVENT_CLOSE);
+  PumpMessages(L);
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("終了しますか？"), std::string::npos);
+  EXPECT_FALSE(g_input.quit);
+}
+
+TEST_F(Pump, HookErrorsReachTheScript) {
+  Run("callback = {onclose = function() error('boom') end}");
+  lua_pushcfunction(L, [](lua_State* S) {
+    PumpMessages(S);
+    return 0;
+  });
+  Window(SDL_WINDOWEVENT_CLOSE);
+  ASSERT_NE(lua_pcall(L, 0, 0, 0), 0);
+  EXPECT_NE(std::string(lua_tostring(L, -1)).find("boom"), std::string::npos);
+}
+
+TEST_F(Pump, AltLIsTheLowerCaseLetterOnly) {
+  Run("n = 0 callback = {license = function() n = n + 1 end}");
+  Key(SDL_KEYDOWN, SDLK_l, KMOD_LALT);
+  PumpMessages(L);
+  EXPECT_EQ(Global("n"), 1);
+  Key(SDL_KEYDOWN, SDLK_l, KMOD_LALT, true);               // auto-repeat
+  Key(SDL_KEYDOWN, SDLK_l, KMOD_LALT | KMOD_LSHIFT);       // 'L'
+  Key(SDL_KEYDOWN, SDLK_l, KMOD_RALT | KMOD_CAPS);         // 'L'
+  Key(SDL_KEYDOWN, SDLK_l, 0);                             // plain l
+  Key(SDL_KEYDOWN, SDLK_k, KMOD_LALT);
+  PumpMessages(L);
+  EXPECT_EQ(Global("n"), 1);
+  Key(SDL_KEYDOWN, SDLK_l, KMOD_RALT | KMOD_CAPS | KMOD_SHIFT);  // Caps and Shift cancel out
+  PumpMessages(L);
+  EXPECT_EQ(Global("n"), 2);
+}
+
+TEST_F(Pump, AltLWithoutHookWritesTheLicencePageOnce) {
+  char dir[] = "/tmp/qor_window_testXXXXXX";
+  ASSERT_TRUE(mkdtemp(dir));
+  std::string saved = g_tempDir;
+  g_tempDir = std::string(dir) + "/";
+  std::string page = g_tempDir + "qorlicense.html";
+  Key(SDL_KEYDOWN, SDLK_l, KMOD_LALT);
+  PumpMessages(L);
+  std::ifstream in(page);
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_NE(text.str().find("Lua"), std::string::npos);
+  // An existing page is kept as it is.
+  { std::ofstream(page) << "kept"; }
+  Key(SDL_KEYDOWN, SDLK_l, KMOD_LALT);
+  PumpMessages(L);
+  std::ifstream again(page);
+  std::string word;
+  again >> word;
+  EXPECT_EQ(word, "kept");
+  unlink(page.c_str());
+  rmdir(dir);
+  g_tempDir = saved;
+}
+
+TEST_F(Pump, KeysFollowEventsAndFocus) {
+  Key(SDL_KEYDOWN, SDLK_RSHIFT, KMOD_RSHIFT);
+  Key(SDL_KEYDOWN, SDLK_KP_ENTER, KMOD_RSHIFT);
+  PumpMessages(L);
+  EXPECT_TRUE(VirtualKeyDown(0x10));
+  EXPECT_TRUE(VirtualKeyDown(0x0D));
+  Window(SDL_WINDOWEVENT_FOCUS_LOST);
+  PumpMessages(L);
+  EXPECT_FALSE(VirtualKeyDown(0x10));
+  EXPECT_FALSE(VirtualKeyDown(0x0D));
+  // Real key events carry the lock state SDL knows.
+  Key(SDL_KEYDOWN, SDLK_a, KMOD_NUM);
+  PumpMessages(L);
+  EXPECT_TRUE(LockKeyToggled(kVkNumLock));
+  EXPECT_FALSE(LockKeyToggled(kVkCapsLock));
+  Key(SDL_KEYUP, SDLK_a, 0);
+  PumpMessages(L);
+  EXPECT_FALSE(LockKeyToggled(kVkNumLock));
+}
+
+TEST_F(Pump, ExposeRepaintsExceptDuringAModeChange) {
+  SetPaintHandler(CountPaint);
+  g_paints = 0;
+  Window(SDL_WINDOWEVENT_EXPOSED);
+  PumpMessages(L);
+  EXPECT_EQ(g_paints, 1);
+  g_screen.modeChanging = true;
+  Window(SDL_WINDOWEVENT_EXPOSED);
+  PumpMessages(L);
+  g_screen.modeChanging = false;
+  EXPECT_EQ(g_paints, 1);
+  SetPaintHandler(nullptr);
+}
+
+TEST_F(Pump, CursorFollowsMotionAndMoves) {
+  SDL_Event e{};
+  e.type = SDL_MOUSEMOTION;
+  e.motion.x = 12;
+  e.motion.y = 34;
+  SDL_PushEvent(&e);
+  PumpMessages(L);
+  int cx, cy;
+  ASSERT_TRUE(CursorInClient(&cx, &cy));
+  EXPECT_EQ(cx, 12);
+  EXPECT_EQ(cy, 34);
+  Window(SDL_WINDOWEVENT_LEAVE);
+  PumpMessages(L);
+  EXPECT_FALSE(CursorInClient(&cx, &cy));
+  MoveCursor(5, 6);
+  ASSERT_TRUE(CursorInClient(&cx, &cy));
+  EXPECT_EQ(cx, 5);
+}
