@@ -242,9 +242,7 @@ void GLDevice::AppendPoints(const Vertex* v, int count) {
 }
 
 void GLDevice::ApplyBatchState() {
-  const unsigned mask = batchSlotMask_;
-  int k = 0;  // untextured
-  if (mask) k = (mask & (mask - 1)) ? 1 : 2 + __builtin_ctz(mask) + (batchUntextured_ ? 0 : kTextureSlots);
+  const int k = ProgramIndex(batchSlotMask_, batchUntextured_);
   if (appliedProgram_ != programs_.program[k]) {
     glUseProgram(programs_.program[k]);
     appliedProgram_ = programs_.program[k];

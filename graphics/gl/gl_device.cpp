@@ -4,6 +4,7 @@
 #include <SDL2/SDL.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 namespace qor {
@@ -108,8 +109,10 @@ bool GLDevice::Init(std::string* error) {
   // SDL's offscreen driver has no screen to show anything on: the presented
   // frame lives on in our framebuffers (ReadFrontBuffer), and copying it into
   // an invisible window would only cost time.
+  // QOR_GL_SHOW_OFFSCREEN=1 copies anyway (to check that path headless).
   const char* driver = SDL_GetCurrentVideoDriver();
-  showOnWindow_ = !(driver && std::strcmp(driver, "offscreen") == 0);
+  const char* force = std::getenv("QOR_GL_SHOW_OFFSCREEN");
+  showOnWindow_ = !(driver && std::strcmp(driver, "offscreen") == 0) || (force && std::strcmp(force, "1") == 0);
   if (!CreateContext(error)) return false;
   return CreateObjects(error);
 }
@@ -340,6 +343,8 @@ bool GLDevice::Reset(int backWidth, int backHeight) {
   // Like a device reset: queued draws are dropped, the off-screen target is
   // released and the drawing state returns to its defaults.
   batchCount_ = 0;
+  batchSlotMask_ = 0;
+  batchUntextured_ = false;
   offscreenOn_ = false;
   inScene_ = false;
   texture_ = nullptr;
