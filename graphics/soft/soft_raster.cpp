@@ -153,26 +153,23 @@ void DrawTriangle(const DrawState& s, const Vertex& a, const Vertex& b, const Ve
       }
     }
     if (lo > hi) continue;
-    // Attributes along the row: exact at its first pixel, then stepped (the
-    // pixels are shaded left to right).
-    const double b1 = static_cast<double>(cst[2] + lo * step[2]) * invA;
-    const double b2 = static_cast<double>(cst[0] + lo * step[0]) * invA;
+    // Colours are evaluated at each pixel centre from its exact edge values,
+    // so a channel that lands on .5 rounds the same way wherever the row
+    // starts; texture positions are stepped along the row (they are rounded
+    // to 1/65536 texel before use, which absorbs the drift).
+    const double b1Row = static_cast<double>(cst[2] + lo * step[2]) * invA;
+    const double b2Row = static_cast<double>(cst[0] + lo * step[0]) * invA;
     const double db1 = static_cast<double>(step[2]) * invA, db2 = static_cast<double>(step[0]) * invA;
-    double tu = (u0 + b1 * du1 + b2 * du2) * s.texture.width, tv = (w0 + b1 * dv1 + b2 * dv2) * s.texture.height;
+    double tu = (u0 + b1Row * du1 + b2Row * du2) * s.texture.width;
+    double tv = (w0 + b1Row * dv1 + b2Row * dv2) * s.texture.height;
     const double dtu = (db1 * du1 + db2 * du2) * s.texture.width, dtv = (db1 * dv1 + db2 * dv2) * s.texture.height;
-    double col[4], dcol[4];
-    for (int k = 0; k < 4; ++k) {
-      col[k] = c0[k] + b1 * dc1[k] + b2 * dc2[k];
-      dcol[k] = db1 * dc1[k] + db2 * dc2[k];
-    }
-    auto source = [&](int) __attribute__((always_inline)) -> uint32_t {
+    auto source = [&](int px) __attribute__((always_inline)) -> uint32_t {
       uint32_t c = flatColour;
       if (!flat) {
+        const double b1 = static_cast<double>(cst[2] + px * step[2]) * invA;
+        const double b2 = static_cast<double>(cst[0] + px * step[0]) * invA;
         c = 0;
-        for (int k = 0; k < 4; ++k) {
-          c |= static_cast<uint32_t>(Clamp255(col[k])) << (k * 8);
-          col[k] += dcol[k];
-        }
+        for (int k = 0; k < 4; ++k) c |= static_cast<uint32_t>(Clamp255(c0[k] + b1 * dc1[k] + b2 * dc2[k])) << (k * 8);
       }
       if (!textured) return c;
       const TextureView& t = s.texture;
