@@ -107,6 +107,9 @@ void PrepareGLAttributes();
 
 // Backend factories. `window` may be null for a headless software device.
 std::unique_ptr<Device> CreateSoftDevice(SDL_Window* window, int width, int height, std::string* error);
+// The OpenGL device needs a window made with SDL_WINDOW_OPENGL after
+// PrepareGLAttributes(); it creates its own 3.3 core context on it, keeps that
+// context current and deletes it on destruction (one GL device per thread).
 std::unique_ptr<Device> CreateGLDevice(SDL_Window* window, int width, int height, std::string* error);
 
 }  // namespace qor

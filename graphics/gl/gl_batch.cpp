@@ -33,6 +33,7 @@ Vertex* GLDevice::Reserve(int count) {
   if (batchCount_ + count > static_cast<int>(batch_.size())) {
     Flush();
     if (batchSlot_ >= 0) batchSlotMask_ |= 1u << static_cast<int>(batchSlot_);
+    else batchUntextured_ = true;
   }
   Vertex* out = batch_.data() + batchCount_;
   batchCount_ += count;
@@ -74,6 +75,8 @@ void GLDevice::Draw(PrimitiveType type, const Vertex* v, int count) {
   if (texture_) {
     slot = SlotFor(texture_);
     batchSlotMask_ |= 1u << slot;
+  } else {
+    batchUntextured_ = true;
   }
   batchSlot_ = static_cast<float>(slot);
   switch (kind) {
@@ -239,9 +242,7 @@ void GLDevice::AppendPoints(const Vertex* v, int count) {
 }
 
 void GLDevice::ApplyBatchState() {
-  const unsigned mask = batchSlotMask_;
-  int k = 0;  // untextured
-  if (mask) k = (mask & (mask - 1)) ? 1 : 2 + __builtin_ctz(mask);
+  const int k = ProgramIndex(batchSlotMask_, batchUntextured_);
   if (appliedProgram_ != programs_.program[k]) {
     glUseProgram(programs_.program[k]);
     appliedProgram_ = programs_.program[k];
@@ -268,6 +269,7 @@ void GLDevice::ApplyBatchState() {
 void GLDevice::Flush() {
   if (batchCount_ == 0) {
     batchSlotMask_ = 0;
+    batchUntextured_ = false;
     return;
   }
   if (!offscreenOn_) BeforeBackWrite(nullptr);
@@ -289,6 +291,7 @@ void GLDevice::Flush() {
   glDrawArrays(mode, firstVertex, batchCount_);
   batchCount_ = 0;
   batchSlotMask_ = 0;
+  batchUntextured_ = false;
 }
 
 }  // namespace qor::glb

@@ -4,6 +4,7 @@
 #include <SDL2/SDL.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 namespace qor {
@@ -108,8 +109,10 @@ bool GLDevice::Init(std::string* error) {
   // SDL's offscreen driver has no screen to show anything on: the presented
   // frame lives on in our framebuffers (ReadFrontBuffer), and copying it into
   // an invisible window would only cost time.
+  // QOR_GL_SHOW_OFFSCREEN=1 copies anyway (to check that path headless).
   const char* driver = SDL_GetCurrentVideoDriver();
-  showOnWindow_ = !(driver && std::strcmp(driver, "offscreen") == 0);
+  const char* force = std::getenv("QOR_GL_SHOW_OFFSCREEN");
+  showOnWindow_ = !(driver && std::strcmp(driver, "offscreen") == 0) || (force && std::strcmp(force, "1") == 0);
   if (!CreateContext(error)) return false;
   return CreateObjects(error);
 }
@@ -125,7 +128,7 @@ bool GLDevice::MakeTarget(Target* t, int width, int height) {
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
   glGenFramebuffers(1, &t->fbo);
   glBindFramebuffer(GL_FRAMEBUFFER, t->fbo);
   glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, t->tex, 0);
@@ -340,6 +343,8 @@ bool GLDevice::Reset(int backWidth, int backHeight) {
   // Like a device reset: queued draws are dropped, the off-screen target is
   // released and the drawing state returns to its defaults.
   batchCount_ = 0;
+  batchSlotMask_ = 0;
+  batchUntextured_ = false;
   offscreenOn_ = false;
   inScene_ = false;
   texture_ = nullptr;

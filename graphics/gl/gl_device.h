@@ -41,12 +41,22 @@ enum BatchKind { KIND_NONE, KIND_TRIANGLES, KIND_POINTS };
 // space for creating and uploading textures.
 constexpr int kTextureSlots = 4;
 
-// The shader programs: untextured, mixed units, and one per single unit.
+// The shader programs, chosen per batch from the units its vertices use:
+//   0                        untextured only;
+//   1 + i                    unit i, and some untextured vertices;
+//   1 + kTextureSlots + i    unit i only (no branch at all);
+//   2 * kTextureSlots + h    several units, the highest being h >= 1.
 struct Programs {
-  static constexpr int kCount = 2 + kTextureSlots;
+  static constexpr int kCount = 3 * kTextureSlots;
   GLuint program[kCount] = {};
   GLint scale[kCount] = {};
 };
+inline int ProgramIndex(unsigned unitMask, bool untextured) {
+  if (!unitMask) return 0;
+  if (!(unitMask & (unitMask - 1)))
+    return 1 + __builtin_ctz(unitMask) + (untextured ? 0 : kTextureSlots);
+  return 2 * kTextureSlots + (31 - __builtin_clz(unitMask));
+}
 bool BuildPrograms(Programs* p, std::string* error);
 void DestroyPrograms(Programs* p);
 
@@ -130,6 +140,7 @@ class GLDevice final : public Device {
   BlendMode batchBlend_ = BLEND_NORMAL;
   float batchSlot_ = -1.f;     // slot of the draw being appended (-1 untextured)
   unsigned batchSlotMask_ = 0;  // slots the queued vertices use
+  bool batchUntextured_ = false;  // some queued vertices are untextured
   GLTexture* slots_[kTextureSlots] = {};  // texture assigned to each unit
   GLuint boundSlots_[kTextureSlots] = {};  // what GL has bound there
   int nextVictim_ = 0;

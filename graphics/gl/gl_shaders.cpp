@@ -26,12 +26,11 @@ void main() {
 }
 )";
 
-// texture x diffuse, or the diffuse alone. `unit` >= 0: every textured
-// vertex of the batch uses that one unit; -1: the batch mixes units and each
-// slot is its own branch (GLSL 3.30 indexes sampler arrays with constants
-// only, and Mesa's software rasterisers run every branch, so this variant is
-// only used when a batch really mixes textures); -2: untextured.
-std::string FragmentSource(int unit) {
+// texture x diffuse, or the diffuse alone, for program index `k` (see
+// ProgramIndex). Mixed units take one branch per unit up to the highest in
+// use: GLSL 3.30 indexes sampler arrays with constants only, and Mesa's
+// software rasterisers run every branch, so fewer branches cost less.
+std::string FragmentSource(int k) {
   std::string s =
       "#version 330 core\n"
       "flat in int vSlot;\n"
@@ -41,12 +40,15 @@ std::string FragmentSource(int unit) {
       "out vec4 fragColor;\n"
       "void main() {\n"
       "  vec4 c = vColor;\n";
-  if (unit >= 0) {
-    s += "  if (vSlot >= 0) c *= textureLod(uTex[" + std::to_string(unit) + "], vUV, 0.0);\n";
-  } else if (unit == -1) {
-    for (int i = 0; i < kTextureSlots; ++i)
-      s += std::string(i ? "  else " : "  ") + "if (vSlot == " + std::to_string(i) + ") c *= textureLod(uTex[" +
-           std::to_string(i) + "], vUV, 0.0);\n";
+  auto sample = [](int unit) { return "textureLod(uTex[" + std::to_string(unit) + "], vUV, 0.0)"; };
+  if (k == 0) {
+  } else if (k <= kTextureSlots) {
+    s += "  if (vSlot >= 0) c *= " + sample(k - 1) + ";\n";
+  } else if (k <= 2 * kTextureSlots) {
+    s += "  c = texture(uTex[" + std::to_string(k - 1 - kTextureSlots) + "], vUV) * vColor;\n";
+  } else {
+    for (int i = 0; i <= k - 2 * kTextureSlots; ++i)
+      s += std::string(i ? "  else " : "  ") + "if (vSlot == " + std::to_string(i) + ") c *= " + sample(i) + ";\n";
   }
   s += "  fragColor = c;\n}\n";
   return s;
@@ -73,9 +75,9 @@ GLuint Compile(GLenum kind, const char* source, std::string* error) {
 
 namespace {
 
-GLuint Link(GLuint vs, int unit, std::string* error) {
+GLuint Link(GLuint vs, int k, std::string* error) {
   using namespace qor::gl;
-  const std::string fragment = FragmentSource(unit);
+  const std::string fragment = FragmentSource(k);
   GLuint fs = Compile(GL_FRAGMENT_SHADER, fragment.c_str(), error);
   if (!fs) return 0;
   GLuint prog = glCreateProgram();
@@ -114,9 +116,7 @@ bool BuildPrograms(Programs* p, std::string* error) {
   if (!vs) return false;
   bool ok = true;
   for (int k = 0; k < Programs::kCount && ok; ++k) {
-    // 0: untextured, 1: mixed units, 2 + i: unit i only.
-    int unit = k == 0 ? -2 : k == 1 ? -1 : k - 2;
-    p->program[k] = Link(vs, unit, error);
+    p->program[k] = Link(vs, k, error);
     ok = p->program[k] != 0;
     if (ok) p->scale[k] = glGetUniformLocation(p->program[k], "uScale");
   }

@@ -183,9 +183,15 @@ void SoftDevice::Flush() {
   if (!workers_ || b.height < 32 || queuedVertices_.size() < 8) {
     Replay(&target, Band{0, b.height});
   } else {
-    const int bands = workers_->Count() + 1;
-    std::function<void(int)> job = [&](int i) {
-      Replay(&target, Band{b.height * i / bands, b.height * (i + 1) / bands});
+    // One pointer of capture keeps the std::function free of heap allocation.
+    struct Split {
+      SoftDevice* self;
+      Surface* target;
+      int height, bands;
+    } split{this, &target, b.height, workers_->Count() + 1};
+    const Split* p = &split;
+    std::function<void(int)> job = [p](int i) {
+      p->self->Replay(p->target, Band{p->height * i / p->bands, p->height * (i + 1) / p->bands});
     };
     workers_->Run(job);
   }

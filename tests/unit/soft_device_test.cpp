@@ -228,6 +228,21 @@ TEST(SoftDraw, PointsAndLines) {
       lit += want;
     }
   EXPECT_EQ(lit, 5 + 3 + 4);
+
+  // Lines starting far off the target, drawn right-to-left and bottom-to-top.
+  Fixture h(16, 16);
+  Vertex offLeft[2] = {V(-1e5f, 2, 0xFFFFFFFF), V(5, 2, 0xFFFFFFFF)};
+  Vertex backwards[2] = {V(12, 9, 0xFFFFFFFF), V(2, 9, 0xFFFFFFFF)};
+  Vertex upwards[2] = {V(14, 15, 0xFFFFFFFF), V(14, 11, 0xFFFFFFFF)};
+  h.dev->Draw(PT_LINELIST, offLeft, 2);
+  h.dev->Draw(PT_LINELIST, backwards, 2);
+  h.dev->Draw(PT_LINELIST, upwards, 2);
+  px = h.Read();
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) {
+      bool want = (y == 2 && x < 5) || (y == 9 && x >= 2 && x < 12) || (x == 14 && y >= 11 && y < 15);
+      EXPECT_EQ(px[y * 16 + x] != 0xFF000000u, want) << x << "," << y;
+    }
 }
 
 TEST(SoftDraw, DegenerateAndHugeInputsAreSafe) {
