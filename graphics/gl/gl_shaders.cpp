@@ -61,6 +61,9 @@ std::string FragmentSource(int k) {
     s += "  if (vSlot >= 0) c *= " + sample(k - 1) + ";\n";
   } else if (k <= 2 * kTextureSlots) {
     s += "  c = " + sample(k - 1 - kTextureSlots) + " * vColor;\n";
+  } else if (k >= 3 * kTextureSlots) {
+    // Every sample lands on a texel centre: no tie to round away.
+    s += "  c = texture(uTex[" + std::to_string(k - 3 * kTextureSlots) + "], vUV) * vColor;\n";
   } else {
     for (int i = 0; i <= k - 2 * kTextureSlots; ++i)
       s += std::string(i ? "  else " : "  ") + "if (vSlot == " + std::to_string(i) + ") c *= " + sample(i) + ";\n";
