@@ -10,6 +10,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cmath>
 #include <ctime>
 #include <cstdio>
 #include <cstring>
@@ -23,6 +24,7 @@ using namespace qor;
 // Wall time, or (--clock cpu) the process's CPU time: on a machine shared with
 // other busy processes the CPU time shows what a frame costs when it runs.
 bool g_cpuClock = false;
+float g_angle = 0;  // sprites turned by this many radians
 double NowMs() {
   timespec ts;
   clock_gettime(g_cpuClock ? CLOCK_PROCESS_CPUTIME_ID : CLOCK_MONOTONIC, &ts);
@@ -76,6 +78,14 @@ double FrameMs(Device* d, DeviceTexture* t[2], int textures, int size, int n, co
                    {x1, y0, 0, 1, 0xFFFFFFFF, 1, 0},
                    {x0, y1, 0, 1, 0xFFFFFFFF, 0, 1},
                    {x1, y1, 0, 1, 0xFFFFFFFF, 1, 1}};
+    if (g_angle != 0) {  // turned about the sprite's centre: the general triangle path
+      float cx = x0 + size * 0.5f, cy = y0 + size * 0.5f, c = std::cos(g_angle), sn = std::sin(g_angle);
+      for (Vertex& v : q) {
+        float dx = v.x - cx, dy = v.y - cy;
+        v.x = cx + dx * c - dy * sn;
+        v.y = cy + dx * sn + dy * c;
+      }
+    }
     d->Draw(PT_TRIANGLESTRIP, q, 4);
   }
   d->EndScene();
@@ -142,28 +152,30 @@ int main(int argc, char** argv) {
   }
 
   Positions pos(1 << 16);
-  for (int size : {32, 8}) {
-    for (int textures : {1, 2}) {
-      DeviceTexture* t[2] = {MakeSpriteTexture(dev.get(), size, 0xFF8040), MakeSpriteTexture(dev.get(), size, 0x40A0FF)};
-      // Cost of an empty frame and of one sprite (from a frame that takes at
-      // least a third of the budget), then the count that fills the budget.
-      double empty = BestFrameMs(dev.get(), t, textures, size, 0, pos);
-      int probe = 64;
-      double probeMs = BestFrameMs(dev.get(), t, textures, size, probe, pos);
-      while (probeMs < budget / 3 && probe < (1 << 22)) {
-        probe *= 2;
-        probeMs = BestFrameMs(dev.get(), t, textures, size, probe, pos);
-      }
-      double perSprite = std::max(probeMs - empty, 1e-6) / probe;
-      int n = std::max(1, int((budget - empty) / perSprite));
-      double ms = BestFrameMs(dev.get(), t, textures, size, n, pos);
-      printf("sprites_per_frame renderer=%s size=%d textures=%d sprites=%d frame_ms=%.2f clock=%s\n", renderer.c_str(),
-             size, textures, n, ms, g_cpuClock ? "cpu" : "wall");
-      fflush(stdout);
-      dev->DestroyTexture(t[0]);
-      dev->DestroyTexture(t[1]);
+  auto runCase = [&](int size, int textures) {
+    DeviceTexture* t[2] = {MakeSpriteTexture(dev.get(), size, 0xFF8040), MakeSpriteTexture(dev.get(), size, 0x40A0FF)};
+    // Cost of an empty frame and of one sprite (from a frame that takes at
+    // least a third of the budget), then the count that fills the budget.
+    double empty = BestFrameMs(dev.get(), t, textures, size, 0, pos);
+    int probe = 64;
+    double probeMs = BestFrameMs(dev.get(), t, textures, size, probe, pos);
+    while (probeMs < budget / 3 && probe < (1 << 22)) {
+      probe *= 2;
+      probeMs = BestFrameMs(dev.get(), t, textures, size, probe, pos);
     }
-  }
+    double perSprite = std::max(probeMs - empty, 1e-6) / probe;
+    int n = std::max(1, int((budget - empty) / perSprite));
+    double ms = BestFrameMs(dev.get(), t, textures, size, n, pos);
+    printf("sprites_per_frame renderer=%s size=%d textures=%d rotated=%d sprites=%d frame_ms=%.2f clock=%s\n",
+           renderer.c_str(), size, textures, g_angle != 0, n, ms, g_cpuClock ? "cpu" : "wall");
+    fflush(stdout);
+    dev->DestroyTexture(t[0]);
+    dev->DestroyTexture(t[1]);
+  };
+  for (int size : {32, 8})
+    for (int textures : {1, 2}) runCase(size, textures);
+  g_angle = 0.3f;
+  runCase(32, 1);
   dev.reset();
   if (win) SDL_DestroyWindow(win);
   SDL_Quit();

@@ -3,6 +3,8 @@
 // 1/256 pixel; attributes are evaluated in double at each pixel centre.
 #include "graphics/soft/soft_raster.h"
 
+#include "graphics/soft/soft_simd.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -33,12 +35,12 @@ inline int64_t CeilDiv(int64_t a, int64_t b) { return -FloorDiv(-a, b); }  // b 
 // position is first rounded to 1/65536 texel, so a coordinate that lies on a
 // texel boundary picks the texel to its right whatever the last bits of the
 // interpolation (the rectangle and triangle paths then always agree).
-inline int Texel(double t, int size) {
-  double x = t * size;
+inline int TexelAt(double x, int size) {  // x in texels
   if (!(x >= 0)) return 0;  // also NaN
   if (x >= size) return size - 1;
   return static_cast<int>(static_cast<int64_t>(x * 65536.0 + 0.5) >> 16);  // x >= 0: the cast floors
 }
+inline int Texel(double t, int size) { return TexelAt(t * size, size); }
 
 inline uint32_t Fetch(const TextureView& t, double u, double v) {
   return t.pixels[static_cast<size_t>(Texel(v, t.height)) * t.stride + Texel(u, t.width)];
@@ -57,17 +59,24 @@ inline void RowLimits(const DrawState& s, int* top, int* bottom) {
   *bottom = std::min(s.target->height, s.band.bottom);
 }
 
-// Shades pixels [x0, x1) of row `py` from per-pixel source colours produced by
-// `source(px, out)` in chunks, modulated by nothing (source already final).
+// Blends pixels [x0, x1) of row `py` with the final source colours that
+// `source(px)` gives, left to right. Four pixels go straight from registers
+// into the blend (a buffer written and read back at once would stall on
+// store-to-load forwarding for the short rows of triangles).
 template <class Source>
 inline void ShadeRow(const DrawState& s, int py, int x0, int x1, Source&& source) {
   uint32_t* row = s.target->pixels + static_cast<size_t>(py) * s.target->stride;
-  uint32_t buf[kChunk];
-  for (int x = x0; x < x1; x += kChunk) {
-    int n = std::min(kChunk, x1 - x);
-    for (int k = 0; k < n; ++k) buf[k] = source(x + k);
-    BlendSpan(row + x, buf, n, s.blend);
+  int x = x0;
+#if QOR_SOFT_SSE2
+  for (; x + 4 <= x1; x += 4) {
+    uint32_t p0 = source(x), p1 = source(x + 1), p2 = source(x + 2), p3 = source(x + 3);
+    if (((p0 | p1 | p2 | p3) >> 24) == 0) continue;  // all transparent
+    __m128i src = _mm_setr_epi32(static_cast<int>(p0), static_cast<int>(p1), static_cast<int>(p2), static_cast<int>(p3));
+    __m128i* d = reinterpret_cast<__m128i*>(row + x);
+    _mm_storeu_si128(d, Blend4(src, _mm_loadu_si128(d), s.blend));
   }
+#endif
+  for (; x < x1; ++x) row[x] = BlendPixel(row[x], source(x), s.blend);
 }
 
 void PutPixel(const DrawState& s, int px, int py, uint32_t colour) {
@@ -144,18 +153,30 @@ void DrawTriangle(const DrawState& s, const Vertex& a, const Vertex& b, const Ve
       }
     }
     if (lo > hi) continue;
-    auto source = [&](int px) -> uint32_t {
-      double e2 = static_cast<double>(cst[2] + px * step[2]);
-      double e0 = static_cast<double>(cst[0] + px * step[0]);
-      double b1 = e2 * invA, b2 = e0 * invA;
-      uint32_t col = flatColour;
+    // Colours are evaluated at each pixel centre from its exact edge values,
+    // so a channel that lands on .5 rounds the same way wherever the row
+    // starts; texture positions are stepped along the row (they are rounded
+    // to 1/65536 texel before use, which absorbs the drift).
+    const double b1Row = static_cast<double>(cst[2] + lo * step[2]) * invA;
+    const double b2Row = static_cast<double>(cst[0] + lo * step[0]) * invA;
+    const double db1 = static_cast<double>(step[2]) * invA, db2 = static_cast<double>(step[0]) * invA;
+    double tu = (u0 + b1Row * du1 + b2Row * du2) * s.texture.width;
+    double tv = (w0 + b1Row * dv1 + b2Row * dv2) * s.texture.height;
+    const double dtu = (db1 * du1 + db2 * du2) * s.texture.width, dtv = (db1 * dv1 + db2 * dv2) * s.texture.height;
+    auto source = [&](int px) __attribute__((always_inline)) -> uint32_t {
+      uint32_t c = flatColour;
       if (!flat) {
-        col = 0;
-        for (int k = 0; k < 4; ++k) col |= static_cast<uint32_t>(Clamp255(c0[k] + b1 * dc1[k] + b2 * dc2[k])) << (k * 8);
+        const double b1 = static_cast<double>(cst[2] + px * step[2]) * invA;
+        const double b2 = static_cast<double>(cst[0] + px * step[0]) * invA;
+        c = 0;
+        for (int k = 0; k < 4; ++k) c |= static_cast<uint32_t>(Clamp255(c0[k] + b1 * dc1[k] + b2 * dc2[k])) << (k * 8);
       }
-      if (!textured) return col;
-      uint32_t t = Fetch(s.texture, u0 + b1 * du1 + b2 * du2, w0 + b1 * dv1 + b2 * dv2);
-      return col == 0xFFFFFFFFu ? t : Modulate(t, col);
+      if (!textured) return c;
+      const TextureView& t = s.texture;
+      uint32_t texel = t.pixels[static_cast<size_t>(TexelAt(tv, t.height)) * t.stride + TexelAt(tu, t.width)];
+      tu += dtu;
+      tv += dtv;
+      return c == 0xFFFFFFFFu ? texel : Modulate(texel, c);
     };
     ShadeRow(s, static_cast<int>(py), static_cast<int>(lo), static_cast<int>(hi) + 1, source);
   }

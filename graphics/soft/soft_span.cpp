@@ -7,10 +7,7 @@
 
 #include "graphics/soft/soft_raster.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#define QOR_SOFT_SSE2 1
-#endif
+#include "graphics/soft/soft_simd.h"
 #if defined(__x86_64__) && defined(__GNUC__)
 #include <immintrin.h>
 #define QOR_SOFT_AVX2 1
@@ -18,33 +15,6 @@
 
 namespace qor::soft {
 
-#if QOR_SOFT_SSE2
-namespace {
-
-inline __m128i Div255x8(__m128i x) {
-  x = _mm_add_epi16(x, _mm_set1_epi16(128));
-  return _mm_srli_epi16(_mm_add_epi16(x, _mm_srli_epi16(x, 8)), 8);
-}
-
-// Broadcasts each pixel's alpha lane (lane 3 of 4) over its four lanes.
-inline __m128i SplatAlpha(__m128i p16) {
-  p16 = _mm_shufflelo_epi16(p16, _MM_SHUFFLE(3, 3, 3, 3));
-  return _mm_shufflehi_epi16(p16, _MM_SHUFFLE(3, 3, 3, 3));
-}
-
-inline __m128i BlendNormal2(__m128i s16, __m128i d16) {
-  __m128i a = SplatAlpha(s16);
-  __m128i ia = _mm_sub_epi16(_mm_set1_epi16(255), a);
-  __m128i x = _mm_add_epi16(_mm_mullo_epi16(s16, a), _mm_mullo_epi16(d16, ia));
-  return Div255x8(x);
-}
-
-inline __m128i ScaleBySrcAlpha2(__m128i s16) {
-  return Div255x8(_mm_mullo_epi16(s16, SplatAlpha(s16)));
-}
-
-}  // namespace
-#endif
 
 #if QOR_SOFT_AVX2
 namespace {
