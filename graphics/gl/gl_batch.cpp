@@ -27,13 +27,32 @@ BatchKind KindOf(PrimitiveType type) {
   return KIND_NONE;
 }
 
+// True when a textured quad strip is axis-aligned, its edges lie on pixel
+// boundaries and it maps pixels 1:1 onto texels from a texel boundary: every
+// pixel centre then samples a texel centre (the usual sprite), and plain
+// point sampling cannot differ from the reference's rounding.
+bool TexelExactQuad(const Vertex* v, const DeviceTexture& t) {
+  const float x0 = v[0].x, x1 = v[1].x, y0 = v[0].y, y1 = v[2].y;
+  if (v[2].x != x0 || v[3].x != x1 || v[1].y != y0 || v[3].y != y1) return false;
+  if (v[2].u != v[0].u || v[3].u != v[1].u || v[1].v != v[0].v || v[3].v != v[2].v) return false;
+  for (float e : {x0, x1, y0, y1})
+    if (e + 0.5f != std::floor(e + 0.5f)) return false;
+  auto oneToOne = [](float a0, float a1, float p0, float p1, int size) {
+    double t0 = double(a0) * size, t1 = double(a1) * size;
+    return std::fabs(t0 - std::floor(t0 + 0.5)) < 1e-3 && std::fabs(std::fabs(t1 - t0) - std::fabs(double(p1) - p0)) < 1e-3;
+  };
+  return oneToOne(v[0].u, v[1].u, x0, x1, t.width) && oneToOne(v[0].v, v[2].v, y0, y1, t.height);
+}
+
 }  // namespace
 
 Vertex* GLDevice::Reserve(int count) {
   if (batchCount_ + count > static_cast<int>(batch_.size())) {
     Flush();
+    // The draw being appended carries on in the next batch.
     if (batchSlot_ >= 0) batchSlotMask_ |= 1u << static_cast<int>(batchSlot_);
     else batchUntextured_ = true;
+    batchInexact_ = true;
   }
   Vertex* out = batch_.data() + batchCount_;
   batchCount_ += count;
@@ -75,6 +94,7 @@ void GLDevice::Draw(PrimitiveType type, const Vertex* v, int count) {
   if (texture_) {
     slot = SlotFor(texture_);
     batchSlotMask_ |= 1u << slot;
+    if (!(type == PT_TRIANGLESTRIP && count == 4 && TexelExactQuad(v, texture_->pub))) batchInexact_ = true;
   } else {
     batchUntextured_ = true;
   }
@@ -242,7 +262,7 @@ void GLDevice::AppendPoints(const Vertex* v, int count) {
 }
 
 void GLDevice::ApplyBatchState() {
-  const int k = ProgramIndex(batchSlotMask_, batchUntextured_);
+  const int k = ProgramIndex(batchSlotMask_, batchUntextured_, !batchInexact_);
   if (appliedProgram_ != programs_.program[k]) {
     glUseProgram(programs_.program[k]);
     appliedProgram_ = programs_.program[k];
@@ -269,7 +289,7 @@ void GLDevice::ApplyBatchState() {
 void GLDevice::Flush() {
   if (batchCount_ == 0) {
     batchSlotMask_ = 0;
-    batchUntextured_ = false;
+    batchUntextured_ = batchInexact_ = false;
     return;
   }
   if (!offscreenOn_) BeforeBackWrite(nullptr);
@@ -291,7 +311,7 @@ void GLDevice::Flush() {
   glDrawArrays(mode, firstVertex, batchCount_);
   batchCount_ = 0;
   batchSlotMask_ = 0;
-  batchUntextured_ = false;
+  batchUntextured_ = batchInexact_ = false;
 }
 
 }  // namespace qor::glb

@@ -344,7 +344,7 @@ bool GLDevice::Reset(int backWidth, int backHeight) {
   // released and the drawing state returns to its defaults.
   batchCount_ = 0;
   batchSlotMask_ = 0;
-  batchUntextured_ = false;
+  batchUntextured_ = batchInexact_ = false;
   offscreenOn_ = false;
   inScene_ = false;
   texture_ = nullptr;

@@ -45,16 +45,20 @@ constexpr int kTextureSlots = 4;
 //   0                        untextured only;
 //   1 + i                    unit i, and some untextured vertices;
 //   1 + kTextureSlots + i    unit i only (no branch at all);
-//   2 * kTextureSlots + h    several units, the highest being h >= 1.
+//   2 * kTextureSlots + h    several units, the highest being h >= 1;
+//   3 * kTextureSlots + i    unit i only, every quad axis-aligned with its
+//                            pixel centres on texel centres: plain sampling.
 struct Programs {
-  static constexpr int kCount = 3 * kTextureSlots;
+  static constexpr int kCount = 4 * kTextureSlots;
   GLuint program[kCount] = {};
   GLint scale[kCount] = {};
 };
-inline int ProgramIndex(unsigned unitMask, bool untextured) {
+inline int ProgramIndex(unsigned unitMask, bool untextured, bool exactTexels) {
   if (!unitMask) return 0;
-  if (!(unitMask & (unitMask - 1)))
-    return 1 + __builtin_ctz(unitMask) + (untextured ? 0 : kTextureSlots);
+  if (!(unitMask & (unitMask - 1))) {
+    if (untextured) return 1 + __builtin_ctz(unitMask);
+    return (exactTexels ? 3 * kTextureSlots : 1 + kTextureSlots) + __builtin_ctz(unitMask);
+  }
   return 2 * kTextureSlots + (31 - __builtin_clz(unitMask));
 }
 bool BuildPrograms(Programs* p, std::string* error);
@@ -141,6 +145,7 @@ class GLDevice final : public Device {
   float batchSlot_ = -1.f;     // slot of the draw being appended (-1 untextured)
   unsigned batchSlotMask_ = 0;  // slots the queued vertices use
   bool batchUntextured_ = false;  // some queued vertices are untextured
+  bool batchInexact_ = false;     // some textured draw may sample off texel centres
   GLTexture* slots_[kTextureSlots] = {};  // texture assigned to each unit
   GLuint boundSlots_[kTextureSlots] = {};  // what GL has bound there
   int nextVictim_ = 0;

@@ -19,7 +19,11 @@ flat out int vSlot;
 out vec4 vColor;
 out vec2 vUV;
 void main() {
-  gl_Position = vec4((aPos + 0.5) * uScale - 1.0, 0.0, 1.0);
+  // Snapped to 1/256 pixel as the reference rasteriser snaps, so that
+  // coverage and the interpolated colours and texture coordinates are
+  // computed from the same corners in both.
+  vec2 p = floor(aPos * 256.0 + 0.5) * (1.0 / 256.0);
+  gl_Position = vec4((p + 0.5) * uScale - 1.0, 0.0, 1.0);
   vSlot = int(aSlot);
   vColor = aColor;
   vUV = aUV;
@@ -38,14 +42,28 @@ std::string FragmentSource(int k) {
       "in vec2 vUV;\n"
       "uniform sampler2D uTex[" + std::to_string(kTextureSlots) + "];\n"
       "out vec4 fragColor;\n"
+      // Point sampling as the reference rasteriser does it: the texel
+      // position is rounded to 1/65536 texel first (coarser for textures
+      // wider than 128, where a float holds fewer fraction bits), so a
+      // position on a texel boundary up to interpolation error picks the
+      // texel to its right or below.
+      "vec4 fetch(sampler2D s, vec2 uv) {\n"
+      "  vec2 size = vec2(textureSize(s, 0));\n"
+      "  vec2 grid = min(vec2(65536.0), 8388608.0 / size);\n"
+      "  vec2 t = floor(floor(uv * size * grid + 0.5) / grid);\n"
+      "  return texture(s, (t + 0.5) / size);\n"
+      "}\n"
       "void main() {\n"
       "  vec4 c = vColor;\n";
-  auto sample = [](int unit) { return "textureLod(uTex[" + std::to_string(unit) + "], vUV, 0.0)"; };
+  auto sample = [](int unit) { return "fetch(uTex[" + std::to_string(unit) + "], vUV)"; };
   if (k == 0) {
   } else if (k <= kTextureSlots) {
     s += "  if (vSlot >= 0) c *= " + sample(k - 1) + ";\n";
   } else if (k <= 2 * kTextureSlots) {
-    s += "  c = texture(uTex[" + std::to_string(k - 1 - kTextureSlots) + "], vUV) * vColor;\n";
+    s += "  c = " + sample(k - 1 - kTextureSlots) + " * vColor;\n";
+  } else if (k >= 3 * kTextureSlots) {
+    // Every sample lands on a texel centre: no tie to round away.
+    s += "  c = texture(uTex[" + std::to_string(k - 3 * kTextureSlots) + "], vUV) * vColor;\n";
   } else {
     for (int i = 0; i <= k - 2 * kTextureSlots; ++i)
       s += std::string(i ? "  else " : "  ") + "if (vSlot == " + std::to_string(i) + ") c *= " + sample(i) + ";\n";
