@@ -41,6 +41,7 @@ class TextureLua : public ::testing::Test {
     EXPECT_EQ(fake->textures, 0) << "a texture outlived its object";
     g_screen.device.reset();
     g_screen.renderTargetActive = false;
+    g_screen.width = g_screen.height = 0;  // later tests map the mouse through this size
   }
 
   // Runs a chunk; "" on success, else the error text in UTF-8.
