@@ -130,8 +130,7 @@ int TexLoad(lua_State* L) {
     case LoadOutcome::CreateFailed: RaiseTextureResult(L, r.create, r.width, r.height);
     default: RaiseMessage(L, "テクスチャファイル\"%s\"が開けませんでした。", name);
   }
-  lua_replace(L, 1);
-  return 1;
+  return ReturnResults(L, 1);
 }
 
 int TexFromBitmap(lua_State* L) {
@@ -146,8 +145,7 @@ int TexFromBitmap(lua_State* L) {
       memcpy(px + size_t(y) * pitch, b->pixels + size_t(y) * b->width * 4, size_t(b->width) * 4);
     TextureEndAccess(t, 0, b->height);
   }
-  lua_replace(L, 1);
-  return 1;
+  return ReturnResults(L, 1);
 }
 
 // --- lifetime and size

@@ -101,9 +101,7 @@ int ArchiveRead(lua_State* L) {
   size_t len = strnlen(reinterpret_cast<char*>(buf), size);
   if (suffix) memcpy(buf + len, suffix, suffixLen);
   lua_pushlstring(L, reinterpret_cast<char*>(buf), len + suffixLen);
-  lua_replace(L, 1);
-  lua_settop(L, 1);
-  return 1;
+  return ReturnResults(L, 1);
 }
 
 // encoding.encryption(text): each byte of the text up to its first zero byte
@@ -115,9 +113,7 @@ int EncodingEncryption(lua_State* L) {
   luaL_buffinit(L, &b);
   for (size_t i = 0; i < len; ++i) luaL_addchar(&b, char(uint8_t(text[i]) ^ 0xA7));
   luaL_pushresult(&b);
-  lua_replace(L, 1);
-  lua_settop(L, 1);
-  return 1;
+  return ReturnResults(L, 1);
 }
 
 // encoding.decryption(data): each byte XOR 0xA7, cut at the first zero byte
@@ -131,9 +127,7 @@ int EncodingDecryption(lua_State* L) {
   luaL_buffinit(L, &b);
   for (size_t i = 0; i < len; ++i) luaL_addchar(&b, char(uint8_t(data[i]) ^ 0xA7));
   luaL_pushresult(&b);
-  lua_replace(L, 1);
-  lua_settop(L, 1);
-  return 1;
+  return ReturnResults(L, 1);
 }
 
 }  // namespace

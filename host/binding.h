@@ -42,6 +42,19 @@ inline T* NewRecord(lua_State* L, const char* cls) {
 // lua_settop(L, 0); bindings clear the stack before pushing their results.
 inline void ClearStack(lua_State* L) { lua_settop(L, 0); }
 
+// For results computed while the arguments were still needed: keeps only the
+// top `n` values (the results), so the stack ends as if it had been cleared
+// before they were pushed. Returns n for the binding to return.
+inline int ReturnResults(lua_State* L, int n) {
+  int top = lua_gettop(L);
+  for (int i = 1; i <= n; ++i) {
+    lua_pushvalue(L, top - n + i);
+    lua_replace(L, i);
+  }
+  lua_settop(L, n);
+  return n;
+}
+
 // A colour argument: the number truncated to a 64-bit integer, low 32 bits (0xAARRGGBB).
 uint32_t CheckColor(lua_State* L, int idx);
 uint32_t ToColor(lua_State* L, int idx);

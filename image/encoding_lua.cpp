@@ -25,9 +25,7 @@ int AnsiToUtf8Lua(lua_State* L) {
   size_t len;
   const char* s = luaL_checklstring(L, 1, &len);
   PushConverted(L, s, len, [](std::string_view v) { return AnsiToUtf8(v); });
-  lua_replace(L, 1);
-  lua_settop(L, 1);
-  return 1;
+  return ReturnResults(L, 1);
 }
 
 int Utf8ToAnsiLua(lua_State* L) {
@@ -35,9 +33,7 @@ int Utf8ToAnsiLua(lua_State* L) {
   size_t len;
   const char* s = luaL_checklstring(L, 1, &len);
   PushConverted(L, s, len, [](std::string_view v) { return Utf8ToAnsi(v); });
-  lua_replace(L, 1);
-  lua_settop(L, 1);
-  return 1;
+  return ReturnResults(L, 1);
 }
 
 void PushUtf16Table(lua_State* L, const char* s, size_t len) {
@@ -55,18 +51,14 @@ int Utf8ToUtf16Lua(lua_State* L) {
   size_t len;
   const char* s = luaL_checklstring(L, 1, &len);
   PushUtf16Table(L, s, len);
-  lua_replace(L, 1);
-  lua_settop(L, 1);
-  return 1;
+  return ReturnResults(L, 1);
 }
 
 int ZenkakuLua(lua_State* L) {
   size_t len;
   const char* s = luaL_checklstring(L, 1, &len);
   PushConverted(L, s, len, [](std::string_view v) { return ZenkakuUtf8(v); });
-  lua_replace(L, 1);
-  lua_settop(L, 1);
-  return 1;
+  return ReturnResults(L, 1);
 }
 
 // The first `n` bytes of the argument; bytes the string lacks read as 0.
