@@ -8,6 +8,6 @@ bash tools/build.sh
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   exec build/qor build/demo
 else
-  build/qor --headless --frames 300 --screenshot build/demo.png build/demo
+  build/qor --headless --frames 270 --input examples/demo/selfplay.txt --screenshot build/demo.png build/demo
   echo "demo ran headless; its last frame is build/demo.png"
 fi

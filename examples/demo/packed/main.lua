@@ -80,8 +80,17 @@ while true do
       click:play({ name = "se/click.wav" })
     end
   end
-  -- Demo self-play: a burst every two seconds so headless runs show something.
-  if frame % 120 == 1 then bursts[#bursts + 1] = { x = 120 + (frame * 37) % 400, y = 140 + (frame * 53) % 200, t = 0 } end
+  -- Demo self-play, so a headless run shows and plays something: a burst with
+  -- its click every two seconds, and a cross-fade to the other track at 4 s.
+  if frame % 120 == 1 then
+    bursts[#bursts + 1] = { x = 120 + (frame * 37) % 400, y = 140 + (frame * 53) % 200, t = 0 }
+    click:play({ name = "se/click.wav", volume = -300 })
+  end
+  if frame == 240 then
+    music[current]:fadeout(1500)
+    current = 3 - current
+    music[current]:play({ name = tracks[current], loop = true, volume = -600, fadein = 1.5 })
+  end
   for i = #bursts, 1, -1 do
     bursts[i].t = bursts[i].t + 1
     if bursts[i].t > 60 then table.remove(bursts, i) end
