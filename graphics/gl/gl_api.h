@@ -76,4 +76,10 @@ extern PFNGLGETGRAPHICSRESETSTATUSPROC glGetGraphicsResetStatus;
 // function's name in `missing`) when any required one is absent.
 bool LoadFunctions(std::string* missing);
 
+// Keeps the GL driver loaded until the process ends. Picking a backend makes
+// and destroys a probe window, and the game's window loads the driver again;
+// unloading it at exit buys nothing and would leave the driver's lifetime
+// allocations nameless to leak checkers.
+void PinDriver();
+
 }  // namespace qor::gl

@@ -35,6 +35,7 @@ std::unique_ptr<Device> CreateGLDevice(SDL_Window* window, int width, int height
     *error = "invalid back buffer size " + std::to_string(width) + "x" + std::to_string(height);
     return nullptr;
   }
+  gl::PinDriver();
   auto device = std::make_unique<glb::GLDevice>(window, width, height);
   if (!device->Init(error)) return nullptr;
   return device;

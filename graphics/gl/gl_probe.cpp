@@ -9,6 +9,11 @@
 
 namespace qor {
 
+void gl::PinDriver() {
+  static const bool pinned = SDL_GL_LoadLibrary(nullptr) == 0;
+  (void)pinned;
+}
+
 bool IsSoftwareRenderer(const std::string& renderer) {
   static const char* kSoftware[] = {"llvmpipe", "softpipe", "swrast", "Software Rasterizer", "lavapipe"};
   for (const char* s : kSoftware)
@@ -21,6 +26,7 @@ bool ProbeOpenGL(std::string* renderer, bool* software) {
   if (software) *software = false;
   // Reference-counted: harmless when the caller has SDL video running already.
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  gl::PinDriver();
   SDL_Window* oldWindow = SDL_GL_GetCurrentWindow();
   SDL_GLContext oldContext = SDL_GL_GetCurrentContext();
   PrepareGLAttributes();

@@ -10,6 +10,7 @@
 #include <functional>
 #include <vector>
 
+#include "gl_test_video.h"
 #include "graphics/device.h"
 
 using namespace qor;
@@ -62,19 +63,7 @@ void Sprite(Device* d, const DeviceTexture* t, float dx, float dy, int w, int h,
   d->Draw(PT_TRIANGLESTRIP, q, 4);
 }
 
-// Headless SDL video, started once and left running. SDL unloads the GL
-// driver with the last GL window; one more reference to the GL library keeps
-// it loaded (see the suppressions above) without leaving a window around for
-// other suites to trip over.
-bool StartVideo() {
-  static bool up = [] {
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
-    SDL_GL_LoadLibrary(nullptr);
-    return true;
-  }();
-  return up;
-}
+bool StartVideo() { return StartHeadlessGLVideo(); }
 
 class GLDeviceTest : public ::testing::Test {
  protected:

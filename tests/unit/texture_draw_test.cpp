@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "gl_test_video.h"
 #include "graphics/screen.h"
 #include "graphics/texture.h"
 #include "host/binding.h"
@@ -27,9 +28,7 @@ class TextureDraw : public ::testing::TestWithParam<const char*> {
   void SetUp() override {
     std::string error;
     if (std::string(GetParam()) == "gl") {
-      setenv("SDL_VIDEODRIVER", "offscreen", 1);
-      if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) GTEST_SKIP() << "no SDL video: " << SDL_GetError();
-      videoUp = true;
+      if (!StartHeadlessGLVideo()) GTEST_SKIP() << "no SDL video: " << SDL_GetError();
       PrepareGLAttributes();
       window = SDL_CreateWindow("texture test", 0, 0, kW, kH, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
       if (!window) GTEST_SKIP() << "no OpenGL window: " << SDL_GetError();
@@ -60,7 +59,6 @@ class TextureDraw : public ::testing::TestWithParam<const char*> {
     if (L) lua_close(L);
     g_screen.device.reset();
     if (window) SDL_DestroyWindow(window);
-    if (videoUp) SDL_QuitSubSystem(SDL_INIT_VIDEO);
   }
   std::string Run(const char* code) {
     if (luaL_loadstring(L, code) != 0 || lua_pcall(L, 0, 0, 0) != 0) {
@@ -109,7 +107,6 @@ class TextureDraw : public ::testing::TestWithParam<const char*> {
   lua_State* L = nullptr;
   bool skip = false;
   SDL_Window* window = nullptr;
-  bool videoUp = false;
 };
 
 #define NEED_SUBMISSION() \
