@@ -66,16 +66,13 @@ void AudioCallback(void*, Uint8* stream, int len) {
 
 }  // namespace
 
-bool OpenAudioDevice(std::string* error) {
-  if (g_device) return true;
-  if (!g_options.audioDriver.empty()) {
-    setenv("SDL_AUDIODRIVER", g_options.audioDriver.c_str(), 1);
-  } else if (g_options.headless && !getenv("SDL_AUDIODRIVER")) {
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-  }
+namespace {
+
+// Opens SDL audio with the driver SDL picks (or SDL_AUDIODRIVER); 0 on failure.
+SDL_AudioDeviceID OpenSdlAudio(std::string* error) {
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     if (error) *error = SDL_GetError();
-    return false;
+    return 0;
   }
   SDL_AudioSpec want{}, have{};
   want.freq = kOutRate;
@@ -87,6 +84,30 @@ bool OpenAudioDevice(std::string* error) {
   if (dev == 0) {
     if (error) *error = SDL_GetError();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  }
+  return dev;
+}
+
+}  // namespace
+
+bool OpenAudioDevice(std::string* error) {
+  if (g_device) return true;
+  if (!g_options.audioDriver.empty()) {
+    setenv("SDL_AUDIODRIVER", g_options.audioDriver.c_str(), 1);
+  } else if (g_options.headless && !getenv("SDL_AUDIODRIVER")) {
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+  }
+  std::string why;
+  SDL_AudioDeviceID dev = OpenSdlAudio(&why);
+  if (dev == 0 && g_options.audioDriver.empty()) {
+    // A machine without a sound card (or sound server) still runs the game:
+    // the mixer then plays into SDL's silent driver, in real time.
+    fprintf(stderr, "qor: no audio device (%s); sound plays silently\n", why.c_str());
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    dev = OpenSdlAudio(&why);
+  }
+  if (dev == 0) {
+    if (error) *error = why;
     return false;
   }
   if (!g_options.audioCapture.empty()) {
