@@ -89,6 +89,24 @@ static void SetVertex(Vertex* v, float x, float y, float u, float tv, uint32_t c
   *v = Vertex{x, y, 0.0f, 1.0f, color, u, tv};
 }
 
+// Texture coordinates of the edges of source columns [sx, sx + w) and rows
+// [sy, sy + h); an axis whose allocated size is 1 or less stays at 0.
+struct SourceUV {
+  float uL = 0, uR = 0, vT = 0, vB = 0;
+};
+static SourceUV SourceCoords(int allocWidth, int allocHeight, int sx, int sy, int w, int h) {
+  SourceUV uv;
+  if (allocWidth > 1) {
+    uv.uL = float(sx) / float(allocWidth);
+    uv.uR = float(sx + w) / float(allocWidth);
+  }
+  if (allocHeight > 1) {
+    uv.vT = float(sy) / float(allocHeight);
+    uv.vB = float(sy + h) / float(allocHeight);
+  }
+  return uv;
+}
+
 bool BuildRectQuad(int allocWidth, int allocHeight, int dx, int dy, int w, int h, int sx, int sy,
                    int alpha, Vertex out[4]) {
   if (sx < 0) {
@@ -106,20 +124,12 @@ bool BuildRectQuad(int allocWidth, int allocHeight, int dx, int dy, int w, int h
   if (w < 0 || h < 0) return false;
   float x0 = float(dx) - 0.5f, y0 = float(dy) - 0.5f;
   float x1 = x0 + float(w), y1 = y0 + float(h);
-  float uL = 0, uR = 0, vT = 0, vB = 0;
-  if (allocWidth > 1) {
-    uL = float(sx) / float(allocWidth);
-    uR = float(sx + w) / float(allocWidth);
-  }
-  if (allocHeight > 1) {
-    vT = float(sy) / float(allocHeight);
-    vB = float(sy + h) / float(allocHeight);
-  }
+  const SourceUV uv = SourceCoords(allocWidth, allocHeight, sx, sy, w, h);
   uint32_t c = TextureVertexColor(alpha);
-  SetVertex(&out[0], x0, y0, uL, vT, c);
-  SetVertex(&out[1], x1, y0, uR, vT, c);
-  SetVertex(&out[2], x0, y1, uL, vB, c);
-  SetVertex(&out[3], x1, y1, uR, vB, c);
+  SetVertex(&out[0], x0, y0, uv.uL, uv.vT, c);
+  SetVertex(&out[1], x1, y0, uv.uR, uv.vT, c);
+  SetVertex(&out[2], x0, y1, uv.uL, uv.vB, c);
+  SetVertex(&out[3], x1, y1, uv.uR, uv.vB, c);
   return true;
 }
 
@@ -138,19 +148,11 @@ QuadResult BuildTransformedQuad(int allocWidth, int allocHeight, int x, int y, i
   double cx = double(float(x) - 0.5f), cy = double(float(y) - 0.5f);
   double hw = w * 0.5, hh = h * 0.5;
   double c = std::cos(angle), s = std::sin(angle);
-  float uL = 0, uR = 0, vT = 0, vB = 0;
-  if (allocWidth > 1) {
-    uL = float(sx) / float(allocWidth);
-    uR = float(sx + w) / float(allocWidth);
-  }
-  if (allocHeight > 1) {
-    vT = float(sy) / float(allocHeight);
-    vB = float(sy + h) / float(allocHeight);
-  }
+  const SourceUV uv = SourceCoords(allocWidth, allocHeight, sx, sy, w, h);
   const double lx[4] = {-hw, hw, -hw, hw};
   const double ly[4] = {-hh, -hh, hh, hh};
-  const float us[4] = {uL, uR, uL, uR};
-  const float vs[4] = {vT, vT, vB, vB};
+  const float us[4] = {uv.uL, uv.uR, uv.uL, uv.uR};
+  const float vs[4] = {uv.vT, uv.vT, uv.vB, uv.vB};
   uint32_t col = TextureVertexColor(alpha);
   for (int i = 0; i < 4; ++i) {
     double px = cx + lx[i] * scalex * c - ly[i] * scaley * s;

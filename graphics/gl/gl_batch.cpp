@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "graphics/gl/gl_device.h"
+#include "graphics/raster_rules.h"
 
 namespace qor::glb {
 
@@ -32,9 +33,8 @@ BatchKind KindOf(PrimitiveType type) {
 // pixel centre then samples a texel centre (the usual sprite), and plain
 // point sampling cannot differ from the reference's rounding.
 bool TexelExactQuad(const Vertex* v, const DeviceTexture& t) {
+  if (!raster::IsAxisAlignedQuad(v[0], v[1], v[2], v[3])) return false;
   const float x0 = v[0].x, x1 = v[1].x, y0 = v[0].y, y1 = v[2].y;
-  if (v[2].x != x0 || v[3].x != x1 || v[1].y != y0 || v[3].y != y1) return false;
-  if (v[2].u != v[0].u || v[3].u != v[1].u || v[1].v != v[0].v || v[3].v != v[2].v) return false;
   for (float e : {x0, x1, y0, y1})
     if (e + 0.5f != std::floor(e + 0.5f)) return false;
   auto oneToOne = [](float a0, float a1, float p0, float p1, int size) {
@@ -157,38 +157,9 @@ void GLDevice::AppendTriangles(PrimitiveType type, const Vertex* v, int count) {
 }
 
 // Lines and points are not left to GL's rasteriser, whose choice of end
-// pixels differs between drivers: the pixels are chosen here, exactly as the
-// reference rasteriser chooses them, and drawn as one-pixel points centred on
-// their pixels (no tie for GL to break). Coordinates are first snapped to
-// 1/256 pixel; along the major axis a line lights the pixels whose centre
-// lies in [start, end) in its direction of travel, across it the pixel
-// nearest the line (ties go right/down); a point lights the pixel whose area
-// holds it (boundaries go right/down).
-namespace {
-
-constexpr int kSub = 256;
-constexpr int64_t kLimit = int64_t(1) << 28;
-
-bool Snap(float f, int64_t* out) {
-  if (!std::isfinite(f)) return false;
-  double d = std::floor(static_cast<double>(f) * kSub + 0.5);
-  d = std::clamp(d, static_cast<double>(-kLimit), static_cast<double>(kLimit));
-  *out = static_cast<int64_t>(d);
-  return true;
-}
-int64_t FloorDiv(int64_t a, int64_t b) {
-  int64_t q = a / b;
-  return (a % b != 0 && a < 0) ? q - 1 : q;
-}
-int64_t CeilDiv(int64_t a, int64_t b) { return -FloorDiv(-a, b); }
-
-int Round255(double c) {
-  double r = std::floor(c + 0.5);
-  return r < 0 ? 0 : r > 255 ? 255 : static_cast<int>(r);
-}
-
-}  // namespace
-
+// pixels differs between drivers: the pixels are chosen here by the rules the
+// software rasteriser draws with (graphics/raster_rules.h) and drawn as
+// one-pixel points centred on their pixels (no tie for GL to break).
 void GLDevice::AppendLines(PrimitiveType type, const Vertex* v, int count) {
   if (type == PT_LINELIST) {
     for (int i = 0; i + 1 < count; i += 2) AppendLine(v[i], v[i + 1]);
@@ -198,66 +169,28 @@ void GLDevice::AppendLines(PrimitiveType type, const Vertex* v, int count) {
 }
 
 void GLDevice::AppendLine(const Vertex& a, const Vertex& b) {
-  int64_t X0, Y0, X1, Y1;
-  if (!Snap(a.x, &X0) || !Snap(a.y, &Y0) || !Snap(b.x, &X1) || !Snap(b.y, &Y1)) return;
-  const int64_t dx = X1 - X0, dy = Y1 - Y0;
-  if (dx == 0 && dy == 0) return;
-  const bool xMajor = (dx < 0 ? -dx : dx) >= (dy < 0 ? -dy : dy);
-  const int64_t M0 = xMajor ? X0 : Y0, M1 = xMajor ? X1 : Y1, N0 = xMajor ? Y0 : X0;
-  const int64_t dm = M1 - M0, dn = xMajor ? dy : dx;
-  int64_t first, last, dir;
-  if (dm > 0) {
-    first = CeilDiv(M0 - kSub / 2, kSub);
-    last = CeilDiv(M1 - kSub / 2, kSub) - 1;
-    dir = 1;
-  } else {
-    first = FloorDiv(M0 - kSub / 2, kSub);
-    last = FloorDiv(M1 - kSub / 2, kSub) + 1;
-    dir = -1;
-  }
-  const int64_t span = (last - first) * dir;
-  if (span < 0) return;
-  // Only the steps whose major coordinate lies on the target.
   const Target& t = Current();
-  const int64_t limit = xMajor ? t.width : t.height;
-  int64_t kLo, kHi;
-  if (dir > 0) {
-    kLo = std::max<int64_t>(0, -first);
-    kHi = std::min<int64_t>(span, limit - 1 - first);
-  } else {
-    kLo = std::max<int64_t>(0, first - (limit - 1));
-    kHi = std::min<int64_t>(span, first);
-  }
-  const int64_t adm = dm < 0 ? -dm : dm, sgn = dm < 0 ? -1 : 1;
-  for (int64_t k = kLo; k <= kHi; ++k) {
-    const int64_t m = first + k * dir;
-    const int64_t n = FloorDiv((N0 + kSub / 2) * adm + (m * kSub - M0) * dn * sgn, adm * kSub);
-    const double f = static_cast<double>(m * kSub - M0) / static_cast<double>(dm);
-    uint32_t colour = 0;
-    for (int sh = 0; sh < 32; sh += 8) {
-      double c0 = (a.diffuse >> sh) & 255, c1 = (b.diffuse >> sh) & 255;
-      colour |= static_cast<uint32_t>(Round255(c0 + f * (c1 - c0))) << sh;
-    }
+  raster::ForEachLinePixel(a, b, t.width, t.height, [&](int px, int py, double f) {
     Vertex* o = Reserve(1);
-    o->x = static_cast<float>(xMajor ? m : n);
-    o->y = static_cast<float>(xMajor ? n : m);
+    o->x = static_cast<float>(px);
+    o->y = static_cast<float>(py);
     o->z = batchSlot_;
     o->rhw = 1.f;
-    o->diffuse = colour;
+    o->diffuse = raster::LerpDiffuse(a.diffuse, b.diffuse, f);
     o->u = static_cast<float>(a.u + f * (b.u - a.u));
     o->v = static_cast<float>(a.v + f * (b.v - a.v));
-  }
+  });
 }
 
 void GLDevice::AppendPoints(const Vertex* v, int count) {
   for (int i = 0; i < count; ++i) {
-    int64_t X, Y;
-    if (!Snap(v[i].x, &X) || !Snap(v[i].y, &Y)) continue;
+    int px, py;
+    if (!raster::PointPixel(v[i], &px, &py)) continue;
     Vertex* o = Reserve(1);
     *o = v[i];
     o->z = batchSlot_;
-    o->x = static_cast<float>(FloorDiv(X + kSub / 2, kSub));
-    o->y = static_cast<float>(FloorDiv(Y + kSub / 2, kSub));
+    o->x = static_cast<float>(px);
+    o->y = static_cast<float>(py);
   }
 }
 

@@ -5,11 +5,16 @@
 #include <string>
 
 #include "graphics/gl/gl_device.h"
+#include "graphics/raster_rules.h"
 
 namespace qor::glb {
 namespace {
 
-const char* kVertex = R"(#version 330 core
+// Vertex positions are snapped to the sub-pixel grid of the point, line and
+// software paths (graphics/raster_rules.h).
+std::string VertexSource() {
+  const std::string sub = std::to_string(raster::kSub) + ".0";
+  return R"(#version 330 core
 in vec2 aPos;
 in float aSlot;  // texture slot, -1 = untextured (carried in the unused z)
 in vec4 aColor;
@@ -22,13 +27,14 @@ void main() {
   // Snapped to 1/256 pixel as the reference rasteriser snaps, so that
   // coverage and the interpolated colours and texture coordinates are
   // computed from the same corners in both.
-  vec2 p = floor(aPos * 256.0 + 0.5) * (1.0 / 256.0);
+  vec2 p = floor(aPos * )" + sub + " + 0.5) * (1.0 / " + sub + R"();
   gl_Position = vec4((p + 0.5) * uScale - 1.0, 0.0, 1.0);
   vSlot = int(aSlot);
   vColor = aColor;
   vUV = aUV;
 }
 )";
+}
 
 // texture x diffuse, or the diffuse alone, for program index `k` (see
 // ProgramIndex). Mixed units take one branch per unit up to the highest in
@@ -130,7 +136,8 @@ GLuint Link(GLuint vs, int k, std::string* error) {
 
 bool BuildPrograms(Programs* p, std::string* error) {
   using namespace qor::gl;
-  GLuint vs = Compile(GL_VERTEX_SHADER, kVertex, error);
+  const std::string vertex = VertexSource();
+  GLuint vs = Compile(GL_VERTEX_SHADER, vertex.c_str(), error);
   if (!vs) return false;
   bool ok = true;
   for (int k = 0; k < Programs::kCount && ok; ++k) {

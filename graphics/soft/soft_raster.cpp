@@ -3,6 +3,7 @@
 // 1/256 pixel; attributes are evaluated in double at each pixel centre.
 #include "graphics/soft/soft_raster.h"
 
+#include "graphics/raster_rules.h"
 #include "graphics/soft/soft_simd.h"
 
 #include <algorithm>
@@ -11,25 +12,12 @@
 namespace qor::soft {
 namespace {
 
-constexpr int kSub = 256;                  // sub-pixel steps per pixel
-constexpr int64_t kLimit = int64_t(1) << 28;  // |snapped coordinate| limit (about a million pixels)
-constexpr int kChunk = 256;                // pixels shaded per kernel call
+using raster::CeilDiv;
+using raster::FloorDiv;
+using raster::kSub;
+using raster::Snap;
 
-// Snaps a coordinate to 1/256 pixel; false for NaN or infinity.
-inline bool Snap(float f, int64_t* out) {
-  if (!std::isfinite(f)) return false;
-  double d = std::floor(static_cast<double>(f) * kSub + 0.5);
-  if (d > kLimit) d = kLimit;
-  if (d < -kLimit) d = -kLimit;
-  *out = static_cast<int64_t>(d);
-  return true;
-}
-
-inline int64_t FloorDiv(int64_t a, int64_t b) {  // b > 0
-  int64_t q = a / b;
-  return (a % b != 0 && a < 0) ? q - 1 : q;
-}
-inline int64_t CeilDiv(int64_t a, int64_t b) { return -FloorDiv(-a, b); }  // b > 0
+constexpr int kChunk = 256;  // pixels shaded per kernel call
 
 // Texel index for coordinate t (0..1 across `size` texels), clamped. The
 // position is first rounded to 1/65536 texel, so a coordinate that lies on a
@@ -44,11 +32,6 @@ inline int Texel(double t, int size) { return TexelAt(t * size, size); }
 
 inline uint32_t Fetch(const TextureView& t, double u, double v) {
   return t.pixels[static_cast<size_t>(Texel(v, t.height)) * t.stride + Texel(u, t.width)];
-}
-
-inline int Clamp255(double c) {
-  c += 0.5;
-  return c < 1 ? 0 : c >= 255 ? 255 : static_cast<int>(c);  // c >= 1: the cast floors
 }
 
 inline double Channel(uint32_t c, int sh) { return static_cast<double>((c >> sh) & 255); }
@@ -169,7 +152,7 @@ void DrawTriangle(const DrawState& s, const Vertex& a, const Vertex& b, const Ve
         const double b1 = static_cast<double>(cst[2] + px * step[2]) * invA;
         const double b2 = static_cast<double>(cst[0] + px * step[0]) * invA;
         c = 0;
-        for (int k = 0; k < 4; ++k) c |= static_cast<uint32_t>(Clamp255(c0[k] + b1 * dc1[k] + b2 * dc2[k])) << (k * 8);
+        for (int k = 0; k < 4; ++k) c |= static_cast<uint32_t>(raster::RoundChannel(c0[k] + b1 * dc1[k] + b2 * dc2[k])) << (k * 8);
       }
       if (!textured) return c;
       const TextureView& t = s.texture;
@@ -184,8 +167,7 @@ void DrawTriangle(const DrawState& s, const Vertex& a, const Vertex& b, const Ve
 
 bool DrawRectangleFast(const DrawState& s, const Vertex& a, const Vertex& b, const Vertex& c, const Vertex& d) {
   // a-b the top (or bottom) edge, c-d the other, a-c and b-d the vertical edges.
-  if (a.y != b.y || c.y != d.y || a.x != c.x || b.x != d.x) return false;
-  if (a.u != c.u || b.u != d.u || a.v != b.v || c.v != d.v) return false;
+  if (!raster::IsAxisAlignedQuad(a, b, c, d)) return false;
   if (a.diffuse != b.diffuse || a.diffuse != c.diffuse || a.diffuse != d.diffuse) return false;
   int64_t X0, X1, Y0, Y1;
   if (!Snap(a.x, &X0) || !Snap(b.x, &X1) || !Snap(a.y, &Y0) || !Snap(c.y, &Y1)) return true;  // nothing to draw
@@ -246,63 +228,20 @@ bool DrawRectangleFast(const DrawState& s, const Vertex& a, const Vertex& b, con
 }
 
 void DrawPoint(const DrawState& s, const Vertex& p) {
-  int64_t X, Y;
-  if (!Snap(p.x, &X) || !Snap(p.y, &Y)) return;
-  // The pixel whose area contains the point (a point on a boundary goes right/down).
-  int64_t px = FloorDiv(X + kSub / 2, kSub), py = FloorDiv(Y + kSub / 2, kSub);
+  int px, py;
+  if (!raster::PointPixel(p, &px, &py)) return;
   if (px < 0 || py < 0 || px >= s.target->width || py >= s.target->height) return;
   uint32_t colour = p.diffuse;
   if (s.texture.pixels) colour = Modulate(Fetch(s.texture, p.u, p.v), colour);
-  PutPixel(s, static_cast<int>(px), static_cast<int>(py), colour);
+  PutPixel(s, px, py, colour);
 }
 
 void DrawLine(const DrawState& s, const Vertex& a, const Vertex& b) {
-  int64_t X0, Y0, X1, Y1;
-  if (!Snap(a.x, &X0) || !Snap(a.y, &Y0) || !Snap(b.x, &X1) || !Snap(b.y, &Y1)) return;
-  int64_t dx = X1 - X0, dy = Y1 - Y0;
-  if (dx == 0 && dy == 0) return;
-  // Along the major axis, the pixels whose centre line (px + 0.5 for x-major)
-  // lies in [start, end) in the direction of travel; across it, the pixel
-  // nearest the line at that centre (ties go right/down).
-  const bool xMajor = (dx < 0 ? -dx : dx) >= (dy < 0 ? -dy : dy);
-  int64_t M0 = xMajor ? X0 : Y0, M1 = xMajor ? X1 : Y1, N0 = xMajor ? Y0 : X0;
-  int64_t dm = M1 - M0, dn = xMajor ? dy : dx;
-  int64_t first, last, stepDir;
-  if (dm > 0) {
-    first = CeilDiv(M0 - kSub / 2, kSub);
-    last = CeilDiv(M1 - kSub / 2, kSub) - 1;
-    stepDir = 1;
-  } else {
-    first = FloorDiv(M0 - kSub / 2, kSub);
-    last = FloorDiv(M1 - kSub / 2, kSub) + 1;
-    stepDir = -1;
-  }
-  const int64_t span = (last - first) * stepDir;
-  if (span < 0) return;
-  const int64_t adm = dm < 0 ? -dm : dm, sgn = dm < 0 ? -1 : 1;
-  const int64_t limit = xMajor ? s.target->width : s.target->height;
-  // Only the steps whose major coordinate lies on the target: m in [0, limit).
-  int64_t kLo = stepDir > 0 ? -first : first - (limit - 1);
-  int64_t kHi = stepDir > 0 ? limit - 1 - first : first;
-  kLo = std::max<int64_t>(kLo, 0);
-  kHi = std::min<int64_t>(kHi, span);
-  for (int64_t k = kLo; k <= kHi; ++k) {
-    int64_t m = first + k * stepDir;
-    // n(m) = N0 + (m*256 - M0) * dn / dm, rounded to the nearest pixel.
-    int64_t num = (N0 + kSub / 2) * adm + (m * kSub - M0) * dn * sgn;
-    int64_t n = FloorDiv(num, adm * kSub);
-    double t = static_cast<double>(m * kSub - M0) / static_cast<double>(dm);
-    uint32_t colour = 0;
-    for (int c = 0; c < 4; ++c) {
-      double c0 = Channel(a.diffuse, c * 8);
-      colour |= static_cast<uint32_t>(Clamp255(c0 + t * (Channel(b.diffuse, c * 8) - c0))) << (c * 8);
-    }
+  raster::ForEachLinePixel(a, b, s.target->width, s.target->height, [&](int px, int py, double t) {
+    uint32_t colour = raster::LerpDiffuse(a.diffuse, b.diffuse, t);
     if (s.texture.pixels) colour = Modulate(Fetch(s.texture, a.u + t * (b.u - a.u), a.v + t * (b.v - a.v)), colour);
-    if (xMajor)
-      PutPixel(s, static_cast<int>(m), static_cast<int>(n), colour);
-    else
-      PutPixel(s, static_cast<int>(n), static_cast<int>(m), colour);
-  }
+    PutPixel(s, px, py, colour);
+  });
 }
 
 void DrawPrimitive(const DrawState& s, PrimitiveType type, const Vertex* v, int count) {

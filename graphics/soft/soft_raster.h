@@ -1,7 +1,8 @@
 // The software rasteriser's core: triangles, axis-aligned rectangles, points
 // and lines drawn into a 32-bit surface with Direct3D 9's rules.
 //
-// Rules (shared with the OpenGL backend so both give the same pictures):
+// Rules (shared with the OpenGL backend so both give the same pictures; the
+// snapping, point and line rules are code both use, in graphics/raster_rules.h):
 // - pixel (px, py) has its centre at the integer point (px, py); vertices are
 //   snapped to 1/256 pixel before anything is decided;
 // - a triangle covers a pixel whose centre lies inside it; a centre exactly on
