@@ -7,6 +7,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
@@ -58,11 +59,17 @@ void UThread::StopThread() {
     std::lock_guard<std::mutex> g(lock_);
     stopRequest_ = true;
   }
+  stopCv_.notify_all();
   WakeForStop();
   worker_.join();
   std::lock_guard<std::mutex> g(lock_);
   stopRequest_ = false;
   recorded_ = false;
+}
+
+bool UThread::WaitForStop(uint32_t ms) {
+  std::unique_lock<std::mutex> g(lock_);
+  return stopCv_.wait_for(g, std::chrono::milliseconds(ms), [this] { return stopRequest_; });
 }
 
 bool UThread::IsStopRequested() {

@@ -1,6 +1,8 @@
 // UThread: the base of objects that own one worker thread, a lock guarding
 // what the main thread and the worker share, and a stop request.
 #pragma once
+#include <condition_variable>
+#include <cstdint>
 #include <mutex>
 #include <thread>
 
@@ -30,12 +32,17 @@ class UThread {
   virtual void WakeForStop() {}
   // The worker's last step: clears the record under the lock.
   void MarkEnded();
+  // The worker's pause between polls: up to `ms` milliseconds, ended at once
+  // by a stop request, so stopping (and exiting) never waits out a poll step.
+  // True when a stop was requested.
+  bool WaitForStop(uint32_t ms);
 
   std::mutex lock_;
 
  private:
   static void Entry(UThread* self);
   bool stopRequest_ = false;
+  std::condition_variable stopCv_;  // signalled with stopRequest_
   bool recorded_ = false;  // the "thread recorded" flag the worker and the main thread share
   std::thread worker_;     // joined by StopThread / StartThread / the destructor
 };
