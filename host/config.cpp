@@ -94,14 +94,7 @@ int IniReadInt(std::string_view text, std::string_view section, std::string_view
 
 int ReadConfigInt(const char* key) {
   std::string text;
-  {
-    FILE* f = platform::OpenFile("conf.ini", "rb");
-    if (!f) return 0;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
-    fclose(f);
-  }
+  if (!platform::ReadWholeFile(platform::ResolvePath("conf.ini"), &text)) return 0;
   return IniReadInt(text, "QORCONFIG", key, 0);
 }
 

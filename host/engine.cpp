@@ -135,21 +135,10 @@ namespace {
 // code page: error messages are ANSI text, so a script's Japanese file name
 // then shows correctly in their position prefix.
 int LoadScriptFile(lua_State* L, const char* name, const std::string& real) {
-  std::vector<char> text;
-  {
-    FILE* f = fopen(real.c_str(), "rb");
-    bool ok = f != nullptr;
-    if (f) {
-      char buf[8192];
-      size_t n;
-      while ((n = fread(buf, 1, sizeof buf, f)) > 0) text.insert(text.end(), buf, buf + n);
-      ok = !ferror(f);
-      fclose(f);
-    }
-    if (!ok) {
-      lua_pushfstring(L, "cannot read %s: %s", Utf8ToAnsi(name).c_str(), strerror(errno));
-      return LUA_ERRFILE;
-    }
+  std::string text;
+  if (!platform::ReadWholeFile(real, &text)) {
+    lua_pushfstring(L, "cannot read %s: %s", Utf8ToAnsi(name).c_str(), strerror(errno));
+    return LUA_ERRFILE;
   }
   size_t skip = 0;
   if (!text.empty() && text[0] == '#') {  // keep the newline so line numbers stay right

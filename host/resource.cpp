@@ -22,15 +22,7 @@ bool FindResource(const char* name, ResourceLocation* out) {
 
 bool ReadResource(const ResourceLocation& loc, bool decipher, std::vector<uint8_t>* out) {
   out->clear();
-  if (!loc.archived) {
-    FILE* f = fopen(loc.path.c_str(), "rb");
-    if (!f) return false;
-    uint8_t buf[65536];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, f)) > 0) out->insert(out->end(), buf, buf + n);
-    fclose(f);
-    return true;
-  }
+  if (!loc.archived) return platform::ReadWholeFile(loc.path, out);
   out->resize(loc.size);
   size_t got = 0;
   if (decipher) {

@@ -21,6 +21,7 @@
 #include "host/input_script.h"
 #include "host/options.h"
 #include "platform/dialog.h"
+#include "platform/paths.h"
 
 namespace qor {
 
@@ -107,16 +108,11 @@ void LoadInputScript() {
   if (g_options.inputFile.empty()) return;
   const char* name = g_options.inputFile.c_str();
   std::string path = name[0] == '/' ? g_options.inputFile : g_startDir + g_options.inputFile;
-  FILE* f = fopen(path.c_str(), "rb");
-  if (!f) {
+  std::string text;
+  if (!platform::ReadWholeFile(path, &text)) {
     fprintf(stderr, "qor: cannot read the input file \"%s\": %s\n", name, strerror(errno));
     exit(2);
   }
-  std::string text;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
-  fclose(f);
   std::string error;
   if (!ParseInputScript(text, &g_script, &error)) {
     fprintf(stderr, "qor: %s: %s\n", name, error.c_str());

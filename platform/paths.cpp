@@ -116,6 +116,24 @@ bool RegularFileExists(const char* name) {
 
 FILE* OpenFile(const char* name, const char* mode) { return fopen(ResolvePath(name).c_str(), mode); }
 
+namespace {
+template <class Bytes>
+bool ReadInto(const std::string& path, Bytes* out) {
+  out->clear();
+  FILE* f = fopen(path.c_str(), "rb");
+  if (!f) return false;
+  char buf[65536];
+  size_t n;
+  while ((n = fread(buf, 1, sizeof buf, f)) > 0) out->insert(out->end(), buf, buf + n);
+  bool ok = !ferror(f);
+  fclose(f);
+  return ok;
+}
+}  // namespace
+
+bool ReadWholeFile(const std::string& path, std::string* out) { return ReadInto(path, out); }
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* out) { return ReadInto(path, out); }
+
 bool WriteFileAtomic(const std::string& path, const void* data, size_t size) {
   std::string tmp = path + ".tmp-XXXXXX";
   std::vector<char> buf(tmp.begin(), tmp.end());

@@ -2,8 +2,10 @@
 // Windows-compatibility rule for script file names (either separator, and a
 // case-insensitive match per component when the exact name does not exist).
 #pragma once
+#include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace qor::platform {
 
@@ -28,6 +30,11 @@ bool RegularFileExists(const char* name);
 
 // fopen through ResolvePath.
 FILE* OpenFile(const char* name, const char* mode);
+
+// Reads a whole file (no name resolution: pass a real path). False when it
+// cannot be opened or a read fails; `out` then holds what was read.
+bool ReadWholeFile(const std::string& path, std::string* out);
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* out);
 
 // Writes `size` bytes to `path` atomically: a temporary file in the same
 // folder is written, flushed and renamed over the target, so a crash never

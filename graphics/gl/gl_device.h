@@ -109,6 +109,8 @@ class GLDevice final : public Device {
   void ApplyBatchState();
   int SlotFor(GLTexture* t);
   void BindScratch(GLuint id);
+  // A new texture object bound for set-up: point sampling, clamped at the edges.
+  GLuint NewNearestTexture();
   void AppendTriangles(PrimitiveType type, const Vertex* v, int count);
   void AppendLines(PrimitiveType type, const Vertex* v, int count);
   void AppendLine(const Vertex& a, const Vertex& b);

@@ -14,12 +14,7 @@ using namespace qor::gl;
 bool GLDevice::AllocateTextureStorage(GLTexture* t) {
   while (glGetError() != GL_NO_ERROR) {
   }
-  glGenTextures(1, &t->id);
-  BindScratch(t->id);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  t->id = NewNearestTexture();
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_R, GL_BLUE);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_B, GL_RED);
@@ -31,6 +26,17 @@ bool GLDevice::AllocateTextureStorage(GLTexture* t) {
     return false;
   }
   return true;
+}
+
+GLuint GLDevice::NewNearestTexture() {
+  GLuint id = 0;
+  glGenTextures(1, &id);
+  BindScratch(id);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  return id;
 }
 
 void GLDevice::BindScratch(GLuint id) {
