@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 
 #include "image/text.h"
@@ -27,6 +28,91 @@ int RaiseMessage(lua_State* L, const char* fmt, ...) {
 void AttachClass(lua_State* L, const char* cls) {
   lua_getfield(L, LUA_REGISTRYINDEX, cls);
   lua_setmetatable(L, -2);
+}
+
+const char* const kOutOfMemoryMessage = "メモリが足りません。";
+
+void Outcome::Fail(const char* fmt, ...) {
+  if (failed) return;
+  failed = true;
+  va_list ap;
+  va_start(ap, fmt);
+  vsnprintf(text, sizeof text, fmt, ap);
+  va_end(ap);
+}
+
+void RaiseOutcome(lua_State* L, const Outcome& out) { RaiseMessage(L, "%s", out.text); }
+
+int NumberToInt(lua_Number n) {
+  if (!(n == n)) return 0;  // NaN
+  if (n >= 2147483647.0) return INT32_MAX;
+  if (n <= -2147483648.0) return INT32_MIN;
+  return int(n);  // truncation toward zero
+}
+
+int CheckInt(lua_State* L, int idx) { return NumberToInt(luaL_checknumber(L, idx)); }
+
+int OptInt(lua_State* L, int idx, int def) { return lua_isnoneornil(L, idx) ? def : CheckInt(L, idx); }
+
+int ToInt(lua_State* L, int idx) { return NumberToInt(lua_tonumber(L, idx)); }
+
+int CheckIntRange(lua_State* L, int idx, int lo, int hi, const char* msg) {
+  int v = CheckInt(L, idx);
+  if (v < lo || v > hi) RaiseMessage(L, "%s", msg);
+  return v;
+}
+
+namespace {
+// Pushes t[key]; `table` must be an absolute index.
+void PushField(lua_State* L, int table, const char* key) {
+  lua_pushstring(L, key);
+  lua_gettable(L, table);
+}
+int Absolute(lua_State* L, int idx) { return idx > 0 || idx <= LUA_REGISTRYINDEX ? idx : lua_gettop(L) + idx + 1; }
+}  // namespace
+
+int OptIntField(lua_State* L, int table, const char* key, int def, const char* msg) {
+  PushField(L, Absolute(L, table), key);
+  int v = def;
+  if (!lua_isnil(L, -1)) {
+    if (!lua_isnumber(L, -1)) RaiseMessage(L, "%s", msg);
+    v = ToInt(L, -1);
+  }
+  lua_pop(L, 1);
+  return v;
+}
+
+lua_Number OptNumberField(lua_State* L, int table, const char* key, lua_Number def, const char* msg) {
+  PushField(L, Absolute(L, table), key);
+  lua_Number v = def;
+  if (!lua_isnil(L, -1)) {
+    if (!lua_isnumber(L, -1)) RaiseMessage(L, "%s", msg);
+    v = lua_tonumber(L, -1);
+  }
+  lua_pop(L, 1);
+  return v;
+}
+
+const char* OptStringField(lua_State* L, int table, const char* key, const char* msg, size_t* len) {
+  PushField(L, Absolute(L, table), key);
+  if (len) *len = 0;
+  if (lua_isnil(L, -1)) return nullptr;
+  if (!lua_isstring(L, -1)) RaiseMessage(L, "%s", msg);
+  return lua_tolstring(L, -1, len);
+}
+
+bool BoolField(lua_State* L, int table, const char* key) {
+  PushField(L, Absolute(L, table), key);
+  bool v = lua_toboolean(L, -1);
+  lua_pop(L, 1);
+  return v;
+}
+
+bool HasField(lua_State* L, int table, const char* key) {
+  PushField(L, Absolute(L, table), key);
+  bool v = !lua_isnil(L, -1);
+  lua_pop(L, 1);
+  return v;
 }
 
 static uint32_t NumberToColor(lua_Number n) {

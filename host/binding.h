@@ -1,5 +1,7 @@
-// Helpers every Lua binding uses: checking a record, raising an engine
-// message, clearing the stack, registering modules and classes.
+// The binding toolkit every Lua binding uses, in the manner of lauxlib's
+// luaL_check*/luaL_opt*: checking a record, reading integers and option-table
+// fields with one conversion rule, running C++ work guarded, raising an
+// engine message, pushing results, registering modules and classes.
 //
 // Lua errors are longjmps. A binding must not raise while one of its own
 // frames owns something with a destructor (std::string, vector, lock guard):
@@ -8,6 +10,7 @@
 #pragma once
 #include <cstdint>
 #include <cstring>
+#include <exception>
 #include <new>
 
 #include "host/lua.h"
@@ -53,6 +56,81 @@ inline int ReturnResults(lua_State* L, int n) {
   }
   lua_settop(L, n);
   return n;
+}
+
+// ---- Integers ----
+// One rule for every integer argument and field: the number is truncated
+// toward zero, as Lua 5.1's lua_tointeger does, and a value outside the int
+// range saturates to INT_MIN / INT_MAX (NaN reads as 0). Where a function has
+// a documented range, the binding checks it after reading (CheckIntRange).
+int NumberToInt(lua_Number n);
+// The argument at `idx`; Lua's standard argument error when it is not a number.
+int CheckInt(lua_State* L, int idx);
+// As CheckInt, but an absent or nil argument gives `def`.
+int OptInt(lua_State* L, int idx, int def);
+// Any value: a non-number (or non-numeric string) reads as 0.
+int ToInt(lua_State* L, int idx);
+// CheckInt, then raises the engine message `msg` unless lo <= value <= hi.
+int CheckIntRange(lua_State* L, int idx, int lo, int hi, const char* msg);
+
+// ---- Option-table fields ----
+// Each reads t[key] of the table at `table` (with metamethods, as
+// lua_gettable does). nil gives `def`; a value of the wrong kind raises the
+// engine message `msg`. "Number" is what lua_isnumber accepts, so numeric
+// strings count; "string" is what lua_isstring accepts, so numbers count.
+int OptIntField(lua_State* L, int table, const char* key, int def, const char* msg);
+lua_Number OptNumberField(lua_State* L, int table, const char* key, lua_Number def, const char* msg);
+// Leaves the value on top of the stack, so the returned string stays valid
+// until the caller pops it (a number is converted there, not in the table).
+// Null (with nil on the stack) when absent.
+const char* OptStringField(lua_State* L, int table, const char* key, const char* msg, size_t* len = nullptr);
+// Any value: Lua truth (nil and false are false).
+bool BoolField(lua_State* L, int table, const char* key);
+// True when t[key] is not nil.
+bool HasField(lua_State* L, int table, const char* key);
+
+// ---- Guarded C++ work ----
+// What guarded work reports back: empty when it succeeded, else the engine
+// message (UTF-8) to raise. Plain data, so a raise may skip over it.
+struct Outcome {
+  bool failed = false;
+  char text[1024] = {};
+  // Sets the message (printf format, UTF-8). The first failure wins.
+  void Fail(const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+};
+
+// The message for an allocation failure outside any load path.
+extern const char* const kOutOfMemoryMessage;
+
+// Runs `work(Outcome&)` with every C++ exception caught, then raises the
+// engine message it reported, or `onException` (default: the out-of-memory
+// message) when it threw. The raise happens only after the work's frames are
+// gone, so the work may own strings, vectors and locks freely; the binding's
+// own frame must own none. Results travel back through plain locals the
+// lambda captures by reference.
+void RaiseOutcome(lua_State* L, const Outcome& out);
+template <class Work>
+inline void RunGuarded(lua_State* L, Work&& work, const char* onException = nullptr) {
+  Outcome out;
+  try {
+    work(out);
+  } catch (...) {
+    out.failed = false;
+    out.Fail("%s", onException ? onException : kOutOfMemoryMessage);
+  }
+  if (out.failed) RaiseOutcome(L, out);
+}
+
+// Runs C++ work that must not let an exception escape (a Lua C function, a
+// thread body, a clean-up step). False when it threw.
+template <class Work>
+inline bool Guard(Work&& work) noexcept {
+  try {
+    work();
+    return true;
+  } catch (...) {
+    return false;
+  }
 }
 
 // A colour argument: the number truncated to a 64-bit integer, low 32 bits (0xAARRGGBB).

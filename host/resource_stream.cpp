@@ -1,0 +1,146 @@
+// The resource stream: loose files, stored archive members and deciphered
+// archive members behind one reading interface.
+#include "host/resource_stream.h"
+
+#include <sys/types.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <new>
+
+#include "host/cipher.h"
+
+namespace qor {
+namespace {
+
+uint64_t FileLength(FILE* f) {
+  if (fseeko(f, 0, SEEK_END) != 0) return 0;
+  off_t end = ftello(f);
+  return end < 0 ? 0 : uint64_t(end);
+}
+
+// The readable part of a member: its declared extent clamped to the file.
+uint64_t ClampedSize(uint64_t fileLength, uint64_t offset, uint64_t declared) {
+  if (offset >= fileLength) return 0;
+  return std::min<uint64_t>(declared, fileLength - offset);
+}
+
+// A loose file (base 0, the whole file) or a member stored as it is.
+class PlainStream final : public ResourceStream {
+ public:
+  PlainStream(FILE* f, uint64_t base, uint64_t size) : f_(f), base_(base), size_(size) {}
+  ~PlainStream() override { fclose(f_); }
+  uint64_t Size() const override { return size_; }
+  uint64_t Tell() const override { return pos_; }
+  size_t Read(void* dst, size_t n) override {
+    n = size_t(std::min<uint64_t>(n, size_ - pos_));
+    if (n == 0) return 0;
+    if (!placed_) {
+      if (fseeko(f_, off_t(base_ + pos_), SEEK_SET) != 0) return 0;
+      placed_ = true;
+    }
+    size_t got = fread(dst, 1, n, f_);
+    pos_ += got;
+    return got;
+  }
+  bool Seek(uint64_t pos) override {
+    if (pos > size_) return false;
+    pos_ = pos;
+    placed_ = false;
+    return true;
+  }
+
+ private:
+  FILE* f_;
+  uint64_t base_, size_, pos_ = 0;
+  bool placed_ = false;
+};
+
+// An enciphered archive member, deciphered block by block.
+class CipherStream final : public ResourceStream {
+ public:
+  CipherStream(UCipherFile* f, uint32_t base, uint64_t size) : f_(f), base_(base), size_(size) {}
+  ~CipherStream() override { CipherClose(f_); }
+  uint64_t Size() const override { return size_; }
+  uint64_t Tell() const override { return pos_; }
+  size_t Read(void* dst, size_t n) override {
+    n = size_t(std::min<uint64_t>(n, size_ - pos_));
+    if (n == 0) return 0;
+    if (!placed_) {
+      if (CipherSeek(f_, uint32_t(base_ + pos_)) != 0) return 0;
+      placed_ = true;
+    }
+    size_t got = CipherRead(f_, 1, dst, n);
+    pos_ += got;
+    return got;
+  }
+  bool Seek(uint64_t pos) override {
+    if (pos > size_) return false;
+    pos_ = pos;
+    placed_ = false;
+    return true;
+  }
+
+ private:
+  UCipherFile* f_;
+  uint64_t base_, size_, pos_ = 0;
+  bool placed_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<ResourceStream> OpenResourceStream(const ResourceLocation& loc, MemberBytes mode) {
+  try {
+    if (loc.archived && mode == MemberBytes::Deciphered) {
+      UCipherFile* f = CipherOpen(loc.path.c_str());
+      if (!f) return nullptr;
+      uint64_t size = ClampedSize(f->length, loc.offset, loc.size);
+      return std::make_unique<CipherStream>(f, loc.offset, size);
+    }
+    FILE* f = fopen(loc.path.c_str(), "rb");
+    if (!f) return nullptr;
+    uint64_t length = FileLength(f);
+    uint64_t base = loc.archived ? loc.offset : 0;
+    uint64_t size = loc.archived ? ClampedSize(length, loc.offset, loc.size) : length;
+    try {
+      return std::make_unique<PlainStream>(f, base, size);
+    } catch (...) {
+      fclose(f);
+      throw;
+    }
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+std::unique_ptr<ResourceStream> OpenResourceStream(const char* name, MemberBytes mode, bool* found) {
+  ResourceLocation loc;
+  bool exists = false;
+  try {
+    exists = FindResource(name, &loc);
+  } catch (const std::bad_alloc&) {
+  }
+  if (found) *found = exists;
+  if (!exists) return nullptr;
+  return OpenResourceStream(loc, mode);
+}
+
+bool ReadRest(ResourceStream& s, std::vector<uint8_t>* out) {
+  out->clear();
+  uint64_t left = s.Size() - std::min(s.Size(), s.Tell());
+  try {
+    out->resize(size_t(left));
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  size_t got = 0;
+  while (got < out->size()) {
+    size_t n = s.Read(out->data() + got, out->size() - got);
+    if (n == 0) break;
+    got += n;
+  }
+  out->resize(got);
+  return got == left;
+}
+
+}  // namespace qor
