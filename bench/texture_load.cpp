@@ -189,13 +189,12 @@ int main(int argc, char** argv) {
   LoadArchiveIndex();
 
   std::string error;
-  g_screen.device = CreateSoftDevice(nullptr, 64, 48, &error);
-  if (!g_screen.device) {
+  std::unique_ptr<Device> device = CreateSoftDevice(nullptr, 64, 48, &error);
+  if (!device) {
     fprintf(stderr, "no software device: %s\n", error.c_str());
     return 1;
   }
-  g_screen.width = 64;
-  g_screen.height = 48;
+  UseScreenDevice(std::move(device), 64, 48);
   lua_State* L = luaL_newstate();
   luaL_openlibs(L);
   RegisterClass(L, "texture", kTextureMethods, kTextureCtors);
@@ -243,7 +242,7 @@ int main(int argc, char** argv) {
     printf("# decipher %s (%zu bytes) alone: %.2f ms\n", name, bytes.size(), ms);
   }
   lua_close(L);
-  g_screen.device.reset();
+  UseScreenDevice(nullptr, 0, 0);
   cmd = std::string("rm -rf '") + dir + "'";
   if (system(cmd.c_str()) != 0) status = 1;
   return status;

@@ -1,18 +1,36 @@
 // Lua bindings of gui's screen part (setscreenmode, getscreenmode, isenable)
 // and of the draw module (beginscene, endscene, blend).
+#include "graphics/graphics_lua.h"
 #include "graphics/screen.h"
 #include "host/binding.h"
+#include "host/engine.h"
 #include "host/modules.h"
+#include "host/window.h"
 
 namespace qor {
 
 namespace {
 
+int PumpOnce(lua_State* L) {
+  PumpMessages(L);
+  return 0;
+}
+
+// The mode switch's message pump: script hooks run protected, and a failed
+// one leaves its error object on the stack for GuiSetScreenMode to re-raise.
+bool PumpProtected(void* context) {
+  auto* L = static_cast<lua_State*>(context);
+  lua_pushcfunction(L, PumpOnce);
+  return lua_pcall(L, 0, 0, 0) == 0;
+}
+
 int GuiSetScreenMode(lua_State* L) {
-  lua_Integer mode = luaL_checkinteger(L, 1);
-  if (mode < 0 || mode > 2) RaiseMessage(L, "スクリーンモードは０～２です");
+  int mode = CheckIntRange(L, 1, 0, 2, "スクリーンモードは０～２です");
   ClearStack(L);
-  SetScreenMode(L, static_cast<int>(mode));
+  GfxStatus st = SetScreenMode(mode, ScreenPump{PumpProtected, L});
+  // The switch has finished (mode and letterbox set) before a hook's error goes on.
+  if (st == GfxStatus::HookFailed) return lua_error(L);
+  CheckGfx(L, st);
   return 0;
 }
 
@@ -24,16 +42,13 @@ int GuiGetScreenMode(lua_State* L) {
 
 int GuiIsEnable(lua_State* L) {
   ClearStack(L);
-  lua_pushboolean(L, g_screen.device != nullptr);
+  lua_pushboolean(L, ScreenDevice() != nullptr);
   return 1;
 }
 
 int DrawBeginScene(lua_State* L) {
   if (lua_gettop(L) >= 1 && !lua_isnil(L, 1)) {
-    int l = static_cast<int>(luaL_checkinteger(L, 1));
-    int t = static_cast<int>(luaL_checkinteger(L, 2));
-    int r = static_cast<int>(luaL_checkinteger(L, 3));
-    int b = static_cast<int>(luaL_checkinteger(L, 4));
+    int l = CheckInt(L, 1), t = CheckInt(L, 2), r = CheckInt(L, 3), b = CheckInt(L, 4);
     g_screen.updateRect = DeviceRect{l, t, r, b};
     g_screen.partialUpdate = true;
   } else {
@@ -42,15 +57,18 @@ int DrawBeginScene(lua_State* L) {
   }
   ClearStack(L);
   const DeviceRect& u = g_screen.updateRect;
-  BeginScreenScene(L, u.left, u.top, u.right, u.bottom);
+  CheckGfx(L, BeginScreenScene(u.left, u.top, u.right, u.bottom));
   return 0;
 }
 
 int DrawEndScene(lua_State* L) {
   ClearStack(L);
   bool ok = true;
-  if (g_screen.device) {
-    ok = EndScreenScene();
+  if (ScreenDevice()) {
+    GfxStatus st = EndScreenScene();
+    if (st == GfxStatus::Ok) NoteFramePresented();
+    if (st == GfxStatus::TargetFatal) RaiseGfxStatus(L, st);
+    ok = st == GfxStatus::Ok;
   } else {
     g_screen.partialUpdate = false;  // nothing to show before gui.create
   }
@@ -59,12 +77,11 @@ int DrawEndScene(lua_State* L) {
 }
 
 int DrawBlend(lua_State* L) {
-  lua_Integer mode = luaL_checkinteger(L, 1);
-  if (mode != 0 && mode != 1) RaiseMessage(L, "ブレンドモードは、mode=0:通常ブレンド 1:加算ブレンドです。");
+  int mode = CheckIntRange(L, 1, 0, 1, "ブレンドモードは、mode=0:通常ブレンド 1:加算ブレンドです。");
   ClearStack(L);
-  if (g_screen.device) {
+  if (Device* d = ScreenDevice()) {
     g_screen.blend = mode == 1 ? BLEND_ADD : BLEND_NORMAL;
-    g_screen.device->SetBlend(g_screen.blend);
+    d->SetBlend(g_screen.blend);
   }
   return 0;
 }

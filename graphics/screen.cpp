@@ -1,120 +1,75 @@
-// UScreen: creating the device inside gui.create, the 2D state caches, the
-// single submission path, the screen scene and the clean-up at exit.
+// UScreen: creating the device, the texture cache, the single submission
+// path, the screen scene and the clean-up at exit.
 #include "graphics/screen.h"
 
-#include <SDL.h>
-
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
+#include <new>
 #include <string>
 
 #include "graphics/screen_internal.h"
-#include "host/binding.h"
+#include "graphics/texture.h"
 #include "host/bootlog.h"
-#include "host/engine.h"
 #include "host/options.h"
-#include "host/window.h"
 #include "image/bitmap.h"
 #include "image/image_io.h"
-#include "media/audio.h"
-#include "platform/dialog.h"
 
 namespace qor {
 
 UScreen g_screen;
 ScreenInternals g_screenInternals;
 
-namespace {
+void SetScreenSize(int width, int height) {
+  g_screen.width = width;
+  g_screen.height = height;
+}
 
-// Which backend gui.create builds, decided before the window exists because a
-// window for OpenGL is made differently.
-enum class Backend { Soft, GL };
+void SetDesktopSize(int width, int height) {
+  g_screen.desktopWidth = width;
+  g_screen.desktopHeight = height;
+}
 
-Backend ChooseBackend(bool* automatic) {
+ScreenBackend ChooseScreenBackend(bool* automatic) {
   const std::string& r = g_options.renderer;
   *automatic = r.empty();
-  if (r == "soft") return Backend::Soft;
-  if (r == "gl") return Backend::GL;
+  if (r == "soft") return ScreenBackend::Soft;
+  if (r == "gl") return ScreenBackend::GL;
   std::string name;
   bool software = false;
   if (!ProbeOpenGL(&name, &software)) {
     fprintf(stderr, "qor: OpenGL 3.3 is not available; using the software renderer\n");
-    return Backend::Soft;
+    return ScreenBackend::Soft;
   }
   if (software) {
     fprintf(stderr, "qor: OpenGL is software-rendered (%s); using the software renderer (--renderer gl to override)\n",
             name.c_str());
-    return Backend::Soft;
+    return ScreenBackend::Soft;
   }
-  return Backend::GL;
+  return ScreenBackend::GL;
 }
 
-// The window the software device presents into: none when nothing is shown.
-SDL_Window* SoftPresentWindow() { return RunningHeadless() ? nullptr : g_mainWindow; }
-
-// The window needs repainting: show the back buffer again (the window code
-// does not call this while a mode change runs).
-void PaintScreen() {
-  if (!g_screen.device || g_screen.modeChanging) return;
-  if (!g_screen.device->Present()) RecoverLostDevice();
-}
-
-// How CreateScreen ended; every failure is raised once the C++ work is done.
-enum class CreateFailure { None, Window, Device };
-
-CreateFailure CreateScreenWork(int width, int height, char* reason, size_t reasonSize) {
-  g_screen.width = width;
-  g_screen.height = height;
-  DesktopSize(&g_screen.desktopWidth, &g_screen.desktopHeight);
-  InitVideo();
-  bool automatic = false;
-  Backend backend = ChooseBackend(&automatic);
-
-  std::string error;
-  if (backend == Backend::GL) PrepareGLAttributes();
-  // (the window steps write their own two lines of the boot log)
-  if (!CreateMainWindow(width, height, backend == Backend::GL, &error)) {
-    snprintf(reason, reasonSize, "%s", error.c_str());
-    return CreateFailure::Window;
-  }
-  SetPaintHandler(PaintScreen);
-
-  if (!OpenAudioDevice(&error)) {
-    fprintf(stderr, "qor: the audio device cannot be opened: %s\n", error.c_str());
-    EndBootLog();
-    platform::ShowMessageBox("DirectSoundの初期化に失敗しました。", "エラー", false);
-    exit(-1);
-  }
-  WriteBootLog("DirectSoundの初期化に成功しました。次にDirect3Dを初期化します。");
-  WriteBootLog("IDirect3D9のインスタンスの作成に成功しました。次に、デフォルトディスプレイアダプタの表示能力を調べます。");
-  // The count of display modes: SDL's for a real display, one for the headless desktop.
-  int modes = RunningHeadless() ? 1 : SDL_GetNumDisplayModes(0);
-  if (modes < 1) modes = 1;
-  WriteBootLog("IDirect3D9::GetAdapterModeCount(D3DADAPTER_DEFAULT,D3DFMT_X8R8G8B8)成功、戻り値：%d", modes);
-
+GfxStatus CreateScreenDevice(SDL_Window* window, SDL_Window* shown, ScreenBackend backend, bool automatic,
+                             std::string* reason) {
+  const int width = g_screen.width, height = g_screen.height;
   g_screenInternals.backWidth = width;
   g_screenInternals.backHeight = height;
+  g_screenInternals.window = shown;
   WriteBootLog("次にIDirect3DDevice9をHAL HARDWARE_VERTEXPROCESSINGで作成します。");
   // First attempt: the chosen backend. Second: the software rasteriser, unless
   // OpenGL was asked for by name.
   std::unique_ptr<Device> dev;
-  if (backend == Backend::GL) {
-    dev = CreateGLDevice(g_mainWindow, width, height, &error);
-    if (!dev) fprintf(stderr, "qor: the OpenGL device cannot be created: %s\n", error.c_str());
+  if (backend == ScreenBackend::GL) {
+    dev = CreateGLDevice(window, width, height, reason);
+    if (!dev) fprintf(stderr, "qor: the OpenGL device cannot be created: %s\n", reason->c_str());
   } else {
-    dev = CreateSoftDevice(SoftPresentWindow(), width, height, &error);
+    dev = CreateSoftDevice(shown, width, height, reason);
   }
   if (!dev) {
     WriteBootLog("次にIDirect3DDevice9をHAL SOFTWARE_VERTEXPROCESSINGで作成します。");
-    if (backend == Backend::GL && automatic) {
+    if (backend == ScreenBackend::GL && automatic) {
       fprintf(stderr, "qor: using the software renderer\n");
-      dev = CreateSoftDevice(SoftPresentWindow(), width, height, &error);
+      dev = CreateSoftDevice(shown, width, height, reason);
     }
-    if (!dev) {
-      snprintf(reason, reasonSize, "%s", error.c_str());
-      return CreateFailure::Device;
-    }
+    if (!dev) return GfxStatus::NoDevice;
   }
   g_screen.device = std::move(dev);
   // The FPU precision step of the original set-up has nothing to do on x86-64 (SSE arithmetic).
@@ -124,37 +79,23 @@ CreateFailure CreateScreenWork(int width, int height, char* reason, size_t reaso
   d->BeginScene();
   d->Clear(nullptr, 0xFF000000);
   d->EndScene();
+  // The 2D state is fixed in our devices: recording it cannot fail.
   WriteBootLog("変更しました。次にステートブロックを作成します。");
-  g_screen.stateBlockApplied = false;  // the 2D state is fixed in our devices: recording it cannot fail
   WriteBootLog("ステートブロック作成成功");
-  EndBootLog();
   if (g_options.failPresentOnce) d->FailNextPresent();
-  g_windowCreated = true;
-  return CreateFailure::None;
+  return GfxStatus::Ok;
 }
 
-}  // namespace
-
-void CreateScreen(lua_State* L, int width, int height) {
-  if (g_screen.device) RaiseMessage(L, "gui.createは一度しか呼べません。");
-  if (width <= 0 || height <= 0 || width > 16384 || height > 16384)
-    RaiseMessage(L, "画面の大きさが不正です。(%d,%d)", width, height);
-  if (g_logEnabled) StartBootLog();
-  WriteBootLog("ウィンドウ作成を開始します。");
-  char reason[512] = "";
-  CreateFailure failure = CreateScreenWork(width, height, reason, sizeof reason);
-  if (failure == CreateFailure::Window) {
-    EndBootLog();
-    RaiseMessage(L, "ウィンドウが作成できません。(%s)", reason);
-  }
-  if (failure == CreateFailure::Device) {
-    fprintf(stderr, "qor: the drawing device cannot be created: %s\n", reason);
-    EndBootLog();
-    RaiseMessage(L, "エラー：デバイスが初期化できません。");
-  }
+void UseScreenDevice(std::unique_ptr<Device> device, int width, int height) {
+  g_screen = UScreen();
+  ForgetOffscreenScenes();
+  g_screen.device = std::move(device);
+  g_screen.width = width;
+  g_screen.height = height;
+  g_screenInternals = ScreenInternals();
+  g_screenInternals.backWidth = width;
+  g_screenInternals.backHeight = height;
 }
-
-void Apply2DState() { g_screen.stateBlockApplied = true; }
 
 // The device keeps its own record of the bound texture and ignores repeats, so
 // both calls always reach it: a cached pointer could otherwise name a texture
@@ -170,9 +111,10 @@ void UnbindTexture() {
   if (g_screen.device) g_screen.device->SetTexture(nullptr);
 }
 
-void DrawPrimitives(lua_State* L, PrimitiveType type, int count, Vertex* vertices) {
-  Device* d = RequireDevice(L);
-  if (count <= 0) return;
+GfxStatus DrawPrimitives(PrimitiveType type, int count, Vertex* vertices) {
+  Device* d = g_screen.device.get();
+  if (!d) return GfxStatus::NoDevice;
+  if (count <= 0) return GfxStatus::Ok;
   int n;
   switch (type) {
     case PT_POINTLIST: n = count; break;
@@ -183,9 +125,9 @@ void DrawPrimitives(lua_State* L, PrimitiveType type, int count, Vertex* vertice
     case PT_TRIANGLEFAN: n = count + 2; break;
     default: n = 0; break;
   }
-  if (g_screen.mode == 2 && !g_screen.renderTargetActive) {
+  if (g_screen.mode == 2 && !g_screen.offscreenOpen) {
     if (type != PT_TRIANGLELIST && type != PT_TRIANGLESTRIP && type != PT_TRIANGLEFAN)
-      RaiseMessage(L, "対応していないプリミティブタイプを描画しようとしました。");
+      return GfxStatus::UnsupportedPrimitive;
     // Screen coordinates to the letterboxed picture on the desktop-sized back buffer.
     const float offX = static_cast<float>((g_screen.desktopWidth - g_screen.stretchWidth) * 0.5);
     const float offY = static_cast<float>((g_screen.desktopHeight - g_screen.stretchHeight) * 0.5);
@@ -195,12 +137,19 @@ void DrawPrimitives(lua_State* L, PrimitiveType type, int count, Vertex* vertice
       v.y = static_cast<float>(static_cast<long double>(v.y) * g_screen.stretchHeight / g_screen.height + offY + 0.5L);
     }
   }
-  if (n > 0) d->Draw(type, vertices, n);
+  if (n <= 0) return GfxStatus::Ok;
+  try {
+    d->Draw(type, vertices, n);  // a batching device may grow its queue
+  } catch (const std::bad_alloc&) {
+    return GfxStatus::OutOfMemory;
+  }
+  return GfxStatus::Ok;
 }
 
-void BeginScreenScene(lua_State* L, int left, int top, int right, int bottom) {
-  Device* d = RequireDevice(L);
-  if (!d->BeginScene()) RaiseMessage(L, "描画開始に失敗しました。");
+GfxStatus BeginScreenScene(int left, int top, int right, int bottom) {
+  Device* d = g_screen.device.get();
+  if (!d) return GfxStatus::NoDevice;
+  if (!d->BeginScene()) return GfxStatus::BeginSceneFailed;
   if ((left == 0 && top == 0 && right == 0 && bottom == 0) || g_screen.mode != 0) {
     d->Clear(nullptr, 0xFF000000);
   } else {
@@ -210,26 +159,26 @@ void BeginScreenScene(lua_State* L, int left, int top, int right, int bottom) {
   d->SetBlend(BLEND_NORMAL);
   g_screen.blend = BLEND_NORMAL;
   g_screen.boundTexture = nullptr;
-  g_screen.stateBlockApplied = false;
+  return GfxStatus::Ok;
 }
 
-bool EndScreenScene() {
+GfxStatus EndScreenScene() {
   Device* d = g_screen.device.get();
+  if (!d) return GfxStatus::NoDevice;
   d->EndScene();
-  bool ok = d->Present();
-  if (ok) {
-    g_screenInternals.framePresented = true;
-    NoteFramePresented();
-  } else {
-    RecoverLostDevice();
-  }
   g_screen.partialUpdate = false;
-  return ok;
+  if (d->Present()) {
+    g_screenInternals.framePresented = true;
+    return GfxStatus::Ok;
+  }
+  GfxStatus st = RecoverLostDevice();
+  return st == GfxStatus::Ok ? GfxStatus::DeviceLost : st;
 }
 
-Device* RequireDevice(lua_State* L) {
-  if (!g_screen.device) RaiseMessage(L, "gui.createの前に描画はできません。");
-  return g_screen.device.get();
+GfxStatus RepaintScreen() {
+  if (!g_screen.device || g_screen.modeChanging) return GfxStatus::Ok;
+  if (g_screen.device->Present()) return GfxStatus::Ok;
+  return RecoverLostDevice();
 }
 
 void ShutdownScreen() {
@@ -251,7 +200,7 @@ void ShutdownScreen() {
     }
   }
   g_screen.device.reset();
-  DestroyMainWindow();
+  g_screenInternals.window = nullptr;
 }
 
 }  // namespace qor

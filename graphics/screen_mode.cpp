@@ -5,74 +5,74 @@
 #include "graphics/screen.h"
 #include "graphics/screen_internal.h"
 #include "host/bootlog.h"
-#include "host/engine.h"
-#include "host/window.h"
 #include "platform/timer.h"
 
 namespace qor {
 
 namespace {
 
-// The real window, when there is one to move (headless runs only resize the back buffer).
-SDL_Window* ShownWindow() { return RunningHeadless() ? nullptr : g_mainWindow; }
-
 // Lets the window system settle after a reset: 50 rounds of the message pump.
-// (A script hook run by the pump may raise: nothing here owns resources.)
-void SettleWindow(lua_State* L) {
+// A failed script hook stops the pumping; the switch still completes.
+bool SettleWindow(ScreenPump pump) {
   for (int i = 0; i < 50; ++i) {
-    PumpMessages(L);
+    if (pump.run && !pump.run(pump.context)) return false;
     platform::SleepMs(1);
   }
+  return true;
 }
 
 void EnterFullScreenWindow() {
-  if (SDL_Window* w = ShownWindow()) {
+  if (SDL_Window* w = g_screenInternals.window) {
     SDL_ShowWindow(w);
     SDL_SetWindowFullscreen(w, SDL_WINDOW_FULLSCREEN_DESKTOP);
     SDL_RaiseWindow(w);
   }
 }
 
-void SetFullScreen(lua_State* L, bool stretched) {
+// The letterbox: as wide as the desktop, unless the picture would then be
+// taller than it; both quotients are truncated toward zero.
+void ComputeLetterbox() {
+  const int dw = g_screen.desktopWidth, dh = g_screen.desktopHeight;
+  g_screen.stretchWidth = dw;
+  g_screen.stretchHeight = static_cast<int>(static_cast<double>(dw) * g_screen.height / g_screen.width);
+  if (g_screen.stretchHeight >= dh) {
+    g_screen.stretchHeight = dh;
+    g_screen.stretchWidth = static_cast<int>(static_cast<double>(g_screen.width) * dh / g_screen.height);
+  }
+}
+
+GfxStatus SetFullScreen(bool stretched, ScreenPump pump) {
   g_screen.modeChanging = true;
   StartBootLogSection();
   WriteBootLog(stretched ? "フルスクリーン処理（拡大）を開始します。" : "フルスクリーン処理を開始します。");
   g_screenInternals.backWidth = stretched ? g_screen.desktopWidth : g_screen.width;
   g_screenInternals.backHeight = stretched ? g_screen.desktopHeight : g_screen.height;
   WriteBootLog("パラメータを設定しリセット処理を開始します。");
-  ResetDevice();
+  GfxStatus reset = ResetDevice();
   WriteBootLog("リセット処理を終了しました。次にウィンドウを処理します。");
   g_screen.modeChanging = false;
-  SettleWindow(L);
+  bool hooksOk = SettleWindow(pump);
   EnterFullScreenWindow();
-  if (stretched) {
-    // The letterbox: as wide as the desktop, unless the picture would then be
-    // taller than it; both quotients are truncated toward zero.
-    const int dw = g_screen.desktopWidth, dh = g_screen.desktopHeight;
-    g_screen.stretchWidth = dw;
-    g_screen.stretchHeight = static_cast<int>(static_cast<double>(dw) * g_screen.height / g_screen.width);
-    if (g_screen.stretchHeight >= dh) {
-      g_screen.stretchHeight = dh;
-      g_screen.stretchWidth = static_cast<int>(static_cast<double>(g_screen.width) * dh / g_screen.height);
-    }
-  }
+  if (stretched) ComputeLetterbox();
   g_screen.mode = stretched ? 2 : 1;
   WriteBootLog("ウィンドウの処理を終了しました。フルスクリーン処理は完了しました。");
   EndBootLog();
+  if (reset != GfxStatus::Ok) return reset;
+  return hooksOk ? GfxStatus::Ok : GfxStatus::HookFailed;
 }
 
-void SetWindowed(lua_State* L) {
+GfxStatus SetWindowed(ScreenPump pump) {
   g_screen.modeChanging = true;
   StartBootLogSection();
   WriteBootLog("ウィンドウ化処理を開始します。");
   g_screenInternals.backWidth = g_screen.width;
   g_screenInternals.backHeight = g_screen.height;
   WriteBootLog("デバイスをリセットします。");
-  ResetDevice();
+  GfxStatus reset = ResetDevice();
   WriteBootLog("デバイスをリセットしました。ウィンドウ位置を修正します。");
   g_screen.modeChanging = false;
-  SettleWindow(L);
-  if (SDL_Window* w = ShownWindow()) {
+  bool hooksOk = SettleWindow(pump);
+  if (SDL_Window* w = g_screenInternals.window) {
     // Back to the fixed-size window, centred as at creation.
     SDL_SetWindowFullscreen(w, 0);
     SDL_SetWindowSize(w, g_screen.width, g_screen.height);
@@ -83,34 +83,34 @@ void SetWindowed(lua_State* L) {
   g_screen.mode = 0;
   WriteBootLog("ウィンドウ位置を修正しました。ウィンドウ化処理は終了しました。");
   EndBootLog();
+  if (reset != GfxStatus::Ok) return reset;
+  return hooksOk ? GfxStatus::Ok : GfxStatus::HookFailed;
 }
 
 }  // namespace
 
-void SetScreenMode(lua_State* L, int mode) {
-  if (mode == g_screen.mode) return;
-  RequireDevice(L);
-  if (mode == 0)
-    SetWindowed(L);
-  else
-    SetFullScreen(L, mode == 2);
+GfxStatus SetScreenMode(int mode, ScreenPump pump) {
+  if (mode == g_screen.mode) return GfxStatus::Ok;
+  if (!g_screen.device) return GfxStatus::NoDevice;
+  return mode == 0 ? SetWindowed(pump) : SetFullScreen(mode == 2, pump);
 }
 
-void RecoverLostDevice() {
-  if (g_screen.modeChanging || !g_screen.device) return;
+GfxStatus RecoverLostDevice() {
+  if (g_screen.modeChanging || !g_screen.device) return GfxStatus::Ok;
   StartBootLogSection();
   WriteBootLog("デバイスロストを処理します。");
   g_screen.modeChanging = true;
-  ResetDevice();
+  GfxStatus st = ResetDevice();
   g_screen.modeChanging = false;
   WriteBootLog("デバイスロスト処理を終了しました。");
   EndBootLog();
+  return st;
 }
 
-void ResetDevice() {
+GfxStatus ResetDevice() {
   Device* d = g_screen.device.get();
-  if (!d) return;
-  if (SDL_Window* w = ShownWindow()) SDL_RaiseWindow(w);
+  if (!d) return GfxStatus::Ok;
+  if (SDL_Window* w = g_screenInternals.window) SDL_RaiseWindow(w);
   WriteBootLog("デバイスリセット処理を行います。");
   WriteBootLog("リセット前に各種リソースを開放します。");
   g_screen.boundTexture = nullptr;
@@ -118,15 +118,19 @@ void ResetDevice() {
   // Our devices are usable again at once: the reset itself re-creates the back buffer.
   d->Reset(g_screenInternals.backWidth, g_screenInternals.backHeight);
   WriteBootLog("リセットが成功しました。各種リソースの復帰処理をします。");
-  if (g_screen.renderTargetActive) {
-    // The open off-screen scene continues in a new (black) target, which is
-    // bound again so that its remaining draws do not land on the screen.
-    if (!d->SetOffscreenTarget(true, g_screen.width, g_screen.height)) FatalError("内部エラー：レンダーターゲット作成に失敗しました。");
-    d->BeginScene();
+  GfxStatus st = GfxStatus::Ok;
+  // Only a texture or bitmap scene that really draws off screen continues, in
+  // a new (black) target bound again so that its remaining draws do not land
+  // on the screen. A flag left by a failed texture:beginscene binds nothing.
+  if (g_screen.offscreenOpen) {
+    if (d->SetOffscreenTarget(true, g_screen.width, g_screen.height))
+      d->BeginScene();
+    else
+      st = GfxStatus::TargetFatal;
   }
-  g_screen.stateBlockApplied = false;
   g_screen.blend = BLEND_NORMAL;
   WriteBootLog("デバイスリセット処理全て終了しました。");
+  return st;
 }
 
 }  // namespace qor

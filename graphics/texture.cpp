@@ -1,15 +1,9 @@
-// Texture storage, the textured drawing paths and the pure pieces they use
-// (quad building, movie names, bitmap compositing).
+// Texture storage and the textured drawing paths with the quads they build.
 #include "graphics/texture.h"
 
-#include <algorithm>
-#include <climits>
 #include <cmath>
-#include <cstdlib>
-#include <cstring>
 
 #include "graphics/screen.h"
-#include "host/binding.h"
 
 namespace qor {
 
@@ -44,18 +38,18 @@ TextureResult TextureCreateStorage(UTexture* t, int width, int height) {
   return TextureResult::Ok;
 }
 
-void RaiseTextureResult(lua_State* L, TextureResult r, int width, int height) {
+GfxResult TextureCreateStatus(TextureResult r, int width, int height) {
   switch (r) {
-    case TextureResult::OutOfMemory: RaiseMessage(L, "E_OUTOFMEMORY");
-    case TextureResult::OutOfVideoMemory: RaiseMessage(L, "D3DERR_OUTOFVIDEOMEMORY");
-    default: RaiseMessage(L, "D3DERR_INVALIDCALL (%d %d) ", width, height);
+    case TextureResult::Ok: return {};
+    case TextureResult::OutOfMemory: return {GfxStatus::TextureOutOfMemory, width, height};
+    case TextureResult::OutOfVideoMemory: return {GfxStatus::TextureOutOfVideoMemory, width, height};
+    default: return {GfxStatus::TextureInvalidCall, width, height};
   }
 }
 
-void TextureCreate(lua_State* L, UTexture* t, int width, int height) {
-  RequireDevice(L);
-  TextureResult r = TextureCreateStorage(t, width, height);
-  if (r != TextureResult::Ok) RaiseTextureResult(L, r, width, height);
+GfxResult CreateTexture(UTexture* t, int width, int height) {
+  if (!g_screen.device) return GfxStatus::NoDevice;
+  return TextureCreateStatus(TextureCreateStorage(t, width, height), width, height);
 }
 
 void TextureRelease(UTexture* t) {
@@ -162,88 +156,17 @@ QuadResult BuildTransformedQuad(int allocWidth, int allocHeight, int x, int y, i
   return QuadResult::Draw;
 }
 
-void DrawTextureRect(lua_State* L, UTexture* t, int dx, int dy, int w, int h, int sx, int sy, int alpha) {
-  if (!t->surface) return;  // an empty (or deleted) texture draws nothing
+GfxStatus DrawTextureRect(UTexture* t, int dx, int dy, int w, int h, int sx, int sy, int alpha) {
+  if (!t->surface) return GfxStatus::Ok;
   Vertex v[4];
-  if (!BuildRectQuad(t->allocWidth, t->allocHeight, dx, dy, w, h, sx, sy, alpha, v)) return;
-  Apply2DState();
+  if (!BuildRectQuad(t->allocWidth, t->allocHeight, dx, dy, w, h, sx, sy, alpha, v)) return GfxStatus::Ok;
+  return DrawTexturedPrimitives(t, PT_TRIANGLESTRIP, 2, v);
+}
+
+GfxStatus DrawTexturedPrimitives(UTexture* t, PrimitiveType type, int count, Vertex* v) {
+  if (!t->surface) return GfxStatus::Ok;  // an empty (or deleted) texture draws nothing
   BindTexture(t->surface);
-  DrawPrimitives(L, PT_TRIANGLESTRIP, 2, v);
-}
-
-// --- movie names
-
-MovieNameKind ParseMovieName(const char* name, MovieName* out) {
-  static const struct {
-    const char* prefix;
-    bool loop, alpha;
-  } kPrefixes[] = {
-      {":movie(", false, false},
-      {":movieloop(", true, false},
-      {":movieloopalpha(", true, true},
-      {":moviealpha(", false, true},
-  };
-  size_t len = strlen(name);
-  size_t plen = 0;
-  for (const auto& p : kPrefixes) {
-    size_t n = strlen(p.prefix);
-    if (len >= n && memcmp(name, p.prefix, n) == 0) {
-      plen = n;
-      out->loop = p.loop;
-      out->alpha = p.alpha;
-      break;
-    }
-  }
-  if (plen == 0) return MovieNameKind::NotMovie;
-  if (name[len - 1] != ')' || len == plen) return MovieNameKind::Malformed;
-  std::string body(name + plen, len - plen - 1);
-  std::string file = body;
-  out->volume = 0;
-  size_t comma = body.find(',');
-  if (comma != std::string::npos) {
-    file = body.substr(0, comma);
-    // atoi's reading: blanks, sign, digits; stops at the first other character.
-    // Clamped so a long run of digits cannot overflow.
-    long v = strtol(body.c_str() + comma + 1, nullptr, 10);
-    out->volume = int(std::clamp<long>(v, INT_MIN, INT_MAX));
-  }
-  out->hasAlphaPack = false;
-  out->alphaPack.clear();
-  size_t bar = file.find('|');
-  if (bar != std::string::npos) {
-    out->hasAlphaPack = true;
-    out->alphaPack = file.substr(bar + 1);
-    file.resize(bar);
-  }
-  if (file.size() > 255) file.resize(255);
-  out->file = file;
-  return MovieNameKind::Movie;
-}
-
-// --- compositing
-
-void CompositeRow(uint8_t* dst, const uint8_t* src, int w, int mode) {
-  switch (mode) {
-    case 0:
-      for (int i = 0; i < w; ++i, dst += 4, src += 4) {
-        int a = src[3];
-        for (int c = 0; c < 3; ++c) dst[c] = uint8_t(dst[c] + (src[c] - dst[c]) * a / 255);
-        dst[3] = std::max(dst[3], src[3]);
-      }
-      break;
-    case 1:
-      for (int i = 0; i < w; ++i, dst += 4, src += 4) {
-        int a = src[3];
-        for (int c = 0; c < 3; ++c) dst[c] = uint8_t(std::min(255, dst[c] + src[c] * a / 255));
-        dst[3] = std::max(dst[3], src[3]);
-      }
-      break;
-    case 2:
-      memcpy(dst, src, size_t(w) * 4);
-      break;
-    default:
-      break;
-  }
+  return DrawPrimitives(type, count, v);
 }
 
 }  // namespace qor

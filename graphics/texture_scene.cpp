@@ -1,12 +1,9 @@
 // Off-screen scenes: drawing into a screen-sized target whose pixels are then
-// copied into a texture or a bitmap; and the bitmap <- texture copy.
+// copied into a texture or a bitmap.
 #include <algorithm>
-#include <cstring>
 
 #include "graphics/screen.h"
 #include "graphics/texture.h"
-#include "host/binding.h"
-#include "host/engine.h"
 
 namespace qor {
 
@@ -14,61 +11,47 @@ namespace qor {
 // in which case the scene still ends but nothing is copied).
 static bool g_textureSceneOpen = false;
 
-// While a scene is open its target object is kept reachable from the registry,
-// so the collector cannot free the memory the scene will copy into.
-static int g_textureRef = LUA_NOREF;
-static int g_bitmapRef = LUA_NOREF;
-
-// Anchors the object at stack index 1 when it is `record` (the method's self).
-static int Anchor(lua_State* L, void* record) {
-  if (lua_gettop(L) < 1 || lua_touserdata(L, 1) != record) return LUA_NOREF;
-  lua_pushvalue(L, 1);
-  return luaL_ref(L, LUA_REGISTRYINDEX);
-}
-
-static void Unanchor(lua_State* L, int* ref) {
-  luaL_unref(L, LUA_REGISTRYINDEX, *ref);
-  *ref = LUA_NOREF;
-}
-
 // The state every off-screen scene starts with: a black opaque target, normal
-// blending and empty draw caches.
+// blending and an empty texture cache.
 static void ResetSceneState(Device* dev) {
   dev->Clear(nullptr, 0xFF000000u);
   dev->SetBlend(BLEND_NORMAL);
   g_screen.blend = BLEND_NORMAL;
   g_screen.boundTexture = nullptr;
-  g_screen.stateBlockApplied = false;
 }
 
 // Back to drawing on the back buffer.
 static void RestoreScreenTarget(Device* dev) {
   dev->SetOffscreenTarget(false, g_screen.width, g_screen.height);
+  g_screen.offscreenOpen = false;
   g_screen.boundTexture = nullptr;
-  g_screen.stateBlockApplied = false;
 }
 
-void BeginRenderToTexture(lua_State* L, UTexture* t) {
-  Device* dev = RequireDevice(L);
-  if (g_screen.renderTargetActive) RaiseMessage(L, "レンダリングターゲットはひとつだけです。");
-  if (!t->surface) RaiseMessage(L, "空のテクスチャにはレンダリングできません。");
+bool TextureSceneOpen() { return g_textureSceneOpen; }
+
+GfxStatus BeginRenderToTexture(UTexture* t) {
+  Device* dev = g_screen.device.get();
+  if (!dev) return GfxStatus::NoDevice;
+  if (g_screen.renderTargetActive) return GfxStatus::OneRenderTarget;
+  if (!t->surface) return GfxStatus::EmptyTarget;
   g_screen.renderTargetActive = true;
-  if (!dev->SetOffscreenTarget(true, g_screen.width, g_screen.height))
-    RaiseMessage(L, "テクスチャをレンダリングターゲットにすることに失敗しました。");
+  if (!dev->SetOffscreenTarget(true, g_screen.width, g_screen.height)) return GfxStatus::TargetCreateFailed;
   if (!dev->BeginScene()) {
     // Inside a screen scene: drawing must keep going to the screen.
     RestoreScreenTarget(dev);
-    RaiseMessage(L, "描画開始に失敗しました。");
+    return GfxStatus::BeginSceneFailed;
   }
   ResetSceneState(dev);
+  g_screen.offscreenOpen = true;
   g_renderTargetTexture = t;
   g_textureSceneOpen = true;
-  g_textureRef = Anchor(L, t);
+  return GfxStatus::Ok;
 }
 
-void EndRenderToTexture(lua_State* L) {
-  if (!g_textureSceneOpen) return;
-  Device* dev = RequireDevice(L);
+GfxStatus EndRenderToTexture() {
+  if (!g_textureSceneOpen) return GfxStatus::Ok;
+  Device* dev = g_screen.device.get();
+  if (!dev) return GfxStatus::NoDevice;
   g_textureSceneOpen = false;
   dev->EndScene();
   g_screen.renderTargetActive = false;
@@ -85,61 +68,59 @@ void EndRenderToTexture(lua_State* L) {
   }
   RestoreScreenTarget(dev);
   g_renderTargetTexture = nullptr;
-  Unanchor(L, &g_textureRef);
+  return GfxStatus::Ok;
 }
 
-void BeginRenderToBitmap(lua_State* L, UBitmap* b) {
-  Device* dev = RequireDevice(L);
-  if (g_screen.renderTargetActive) RaiseMessage(L, "レンダリングターゲットはひとつだけです。");
+GfxResult BeginRenderToBitmap(UBitmap* b) {
+  Device* dev = g_screen.device.get();
+  if (!dev) return GfxStatus::NoDevice;
+  if (g_screen.renderTargetActive) return GfxStatus::OneRenderTarget;
   if (BitmapEmpty(b) || b->width != g_screen.width || b->height != g_screen.height) {
     if (!BitmapCreate(b, g_screen.width, g_screen.height))
-      RaiseMessage(L, "ビットマップを作成できませんでした。(%d %d)", g_screen.width, g_screen.height);
+      return {GfxStatus::BitmapCreateFailed, g_screen.width, g_screen.height};
   }
-  if (!dev->SetOffscreenTarget(true, g_screen.width, g_screen.height))
-    FatalError("内部エラー：レンダーターゲット作成に失敗しました。");
+  if (!dev->SetOffscreenTarget(true, g_screen.width, g_screen.height)) return GfxStatus::TargetFatal;
   g_screen.renderTargetActive = true;
   if (!dev->BeginScene()) {
     RestoreScreenTarget(dev);
-    RaiseMessage(L, "描画開始に失敗しました。");
+    return GfxStatus::BeginSceneFailed;
   }
   ResetSceneState(dev);
+  g_screen.offscreenOpen = true;
   g_renderTargetBitmap = b;
-  g_bitmapRef = Anchor(L, b);
+  return {};
 }
 
-void EndRenderToBitmap(lua_State* L) {
+GfxStatus EndRenderToBitmap() {
+  const bool flagWasSet = g_screen.renderTargetActive;
   g_screen.renderTargetActive = false;
   UBitmap* b = g_renderTargetBitmap;
-  if (!b) return;
   g_renderTargetBitmap = nullptr;
-  Device* dev = RequireDevice(L);
-  dev->EndScene();
-  if (!BitmapEmpty(b)) {
-    int w = std::min(g_screen.width, b->width);
-    int h = std::min(g_screen.height, b->height);
-    if (w > 0 && h > 0) dev->ReadPixels(reinterpret_cast<uint32_t*>(b->pixels), b->width * 4, w, h);
+  // Nothing was begun, or a texture scene draws off screen until its endscene.
+  if (!flagWasSet || g_textureSceneOpen) return GfxStatus::Ok;
+  Device* dev = g_screen.device.get();
+  if (!dev) return GfxStatus::NoDevice;
+  if (g_screen.offscreenOpen) {
+    dev->EndScene();
+    if (b && !BitmapEmpty(b)) {
+      int w = std::min(g_screen.width, b->width);
+      int h = std::min(g_screen.height, b->height);
+      if (w > 0 && h > 0) dev->ReadPixels(reinterpret_cast<uint32_t*>(b->pixels), b->width * 4, w, h);
+    }
   }
+  // Also after a failed begin left the flag: drawing goes to the screen again.
   RestoreScreenTarget(dev);
-  Unanchor(L, &g_bitmapRef);
+  return GfxStatus::Ok;
+}
+
+void ForgetOffscreenScenes() {
+  g_textureSceneOpen = false;
+  g_renderTargetTexture = nullptr;
+  g_renderTargetBitmap = nullptr;
 }
 
 void ForgetRenderTargetBitmap(UBitmap* b) {
   if (g_renderTargetBitmap == b) g_renderTargetBitmap = nullptr;
-}
-
-void BitmapFromTexture(lua_State* L, UBitmap* b, UTexture* t) {
-  if (!t->surface || t->width <= 0 || t->height <= 0) {
-    // An empty texture gives an empty bitmap.
-    BitmapRelease(b);
-    return;
-  }
-  if (!BitmapCreate(b, t->width, t->height))
-    RaiseMessage(L, "ビットマップを作成できませんでした。(%d %d)", t->width, t->height);
-  const uint8_t* px = TextureBeginAccess(t);
-  int pitch = t->surface->pitch;
-  for (int y = 0; y < t->height; ++y)
-    memcpy(b->pixels + size_t(y) * b->width * 4, px + size_t(y) * pitch, size_t(t->width) * 4);
-  TextureEndAccess(t, 0, 0);
 }
 
 }  // namespace qor

@@ -18,6 +18,7 @@
 #include "host/config.h"
 #include "host/options.h"
 #include "host/resource.h"
+#include "host/window.h"
 #include "image/text.h"
 #include "media/audio.h"
 #include "platform/dialog.h"
@@ -203,6 +204,7 @@ void ExitCleanup() {
   fflush(stdout);
   CloseAudioDevice();
   ShutdownScreen();
+  DestroyMainWindow();
   SDL_Quit();
   fflush(nullptr);
   if (g_cleanupStatus != 0) _exit(g_cleanupStatus);

@@ -2,6 +2,7 @@
 // message boxes, mouse, clicks, drops, keys, sleep and the timer.
 #include <SDL.h>
 
+#include "app/startup.h"
 #include "graphics/screen.h"
 #include "host/binding.h"
 #include "host/engine.h"
@@ -24,9 +25,17 @@ int GuiCreate(lua_State* L) {
   int w = static_cast<int>(luaL_checkinteger(L, 1));
   int h = static_cast<int>(luaL_checkinteger(L, 2));
   ClearStack(L);
-  // One window per run: CreateScreen refuses a second call with a script error.
-  CreateScreen(L, w, h);
-  g_windowCreated = true;
+  // One window per run: a second call is refused with a script error.
+  RunGuarded(L, [&](Outcome& out) {
+    std::string reason;
+    switch (StartScreen(w, h, &reason)) {
+      case StartupStatus::Ok: break;
+      case StartupStatus::AlreadyCreated: out.Fail("gui.createは一度しか呼べません。"); break;
+      case StartupStatus::BadSize: out.Fail("画面の大きさが不正です。(%d,%d)", w, h); break;
+      case StartupStatus::WindowFailed: out.Fail("ウィンドウが作成できません。(%s)", reason.c_str()); break;
+      case StartupStatus::DeviceFailed: out.Fail("エラー：デバイスが初期化できません。"); break;
+    }
+  });
   return 0;
 }
 

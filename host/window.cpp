@@ -409,8 +409,7 @@ bool CreateMainWindow(int width, int height, bool opengl, std::string* error) {
   if (g_mainWindow) return true;
   int dw, dh;
   DesktopSize(&dw, &dh);
-  g_screen.desktopWidth = dw;
-  g_screen.desktopHeight = dh;
+  SetDesktopSize(dw, dh);
   int x = dw / 2 - width / 2;
   int y = dh / 2 - height / 2;
   WriteBootLog("スクリーン位置 x=%d,y=%d", x, y);

@@ -28,8 +28,8 @@ extern SDL_Window* g_mainWindow;    // null before gui.create (and in window-les
 // "スクリーン位置 x=%d,y=%d" and "ウィンドウ作成に成功しました。次にDirectSoundを初期化します。".
 // Returns false with a reason when SDL cannot make a window.
 bool CreateMainWindow(int width, int height, bool opengl, std::string* error);
-// Destroys the window (safe to call more than once); the screen clean-up
-// calls it after the device is released.
+// Destroys the window (safe to call more than once); the exit clean-up calls
+// it after the screen has released the device.
 void DestroyMainWindow();
 
 // Initialises SDL video (offscreen driver when headless or no display can be

@@ -9,7 +9,7 @@
 #include <exception>
 #include <string>
 
-#include "graphics/texture.h"
+#include "graphics/graphics_lua.h"
 #include "host/binding.h"
 #include "host/modules.h"
 #include "host/resource.h"
@@ -99,7 +99,7 @@ int Load(lua_State* L) {
 int FromTexture(lua_State* L) {
   UTexture* t = CheckRecord<UTexture>(L, 1, "texture");
   UBitmap* b = NewRecord<UBitmap>(L, kClass);
-  BitmapFromTexture(L, b, t);
+  RunBitmapFromTexture(L, b, t);
   return ReturnTop(L);
 }
 
@@ -151,14 +151,14 @@ int SaveAlphaMethod(lua_State* L) {
 }
 
 int BeginScene(lua_State* L) {
-  BeginRenderToBitmap(L, Self(L));
+  RunBitmapBeginScene(L, Self(L));
   ClearStack(L);
   return 0;
 }
 
 int EndScene(lua_State* L) {
   Self(L);
-  EndRenderToBitmap(L);
+  RunBitmapEndScene(L);
   ClearStack(L);
   return 0;
 }

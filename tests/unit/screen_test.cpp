@@ -1,12 +1,15 @@
 // UScreen through a real Lua state: gui.create on the software device, the
 // draw module's arguments and messages, the scene clear, the letterbox
-// transform of stretched full screen, mode switches and device-loss recovery.
+// transform of stretched full screen, mode switches and device-loss recovery
+// (also with an off-screen scene open, or its flag left by a failed begin).
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "graphics/screen.h"
+#include "graphics/texture.h"
 #include "host/engine.h"
 #include "host/options.h"
 #include "host/window.h"
@@ -94,13 +97,7 @@ TEST_F(Screen, CreateMakesABlackScreenOnce) {
   for (uint32_t p : Read()) ASSERT_EQ(p, 0xFF000000u);
   // A second creation is refused rather than replacing the device under the textures.
   Device* before = g_screen.device.get();
-  lua_pushcfunction(L, [](lua_State* S) {
-    CreateScreen(S, 320, 240);
-    return 0;
-  });
-  ASSERT_NE(lua_pcall(L, 0, 0, 0), 0);
-  EXPECT_NE(AnsiToUtf8(lua_tostring(L, -1)).find("gui.createは一度しか呼べません。"), std::string::npos);
-  lua_settop(L, 0);
+  EXPECT_NE(Try("gui.create(320, 240)").find("gui.createは一度しか呼べません。"), std::string::npos);
   EXPECT_EQ(g_screen.device.get(), before);
 }
 
@@ -149,9 +146,8 @@ TEST_F(Screen, BeginSceneRestoresNormalBlendAndUntexturedDraws) {
   auto halfQuad = [] {
     Vertex q[4] = {V(-0.5f, -0.5f, 0x80FF0000), V(3.5f, -0.5f, 0x80FF0000), V(-0.5f, 3.5f, 0x80FF0000),
                    V(3.5f, 3.5f, 0x80FF0000)};
-    Apply2DState();
     UnbindTexture();
-    DrawPrimitives(L, PT_TRIANGLESTRIP, 2, q);
+    DrawPrimitives(PT_TRIANGLESTRIP, 2, q);
   };
   Run("draw.beginscene() draw.blend(1)");
   EXPECT_EQ(g_screen.blend, BLEND_ADD);
@@ -176,15 +172,8 @@ TEST_F(Screen, StretchedModeMapsIntoTheLetterbox) {
 
   Run("draw.beginscene()");
   Vertex q[4] = {V(-0.5f, -0.5f), V(639.5f, -0.5f), V(-0.5f, 479.5f), V(639.5f, 479.5f)};
-  Vertex origin[3] = {V(0, 0), V(640, 0), V(0, 480)};
   UnbindTexture();
-  DrawPrimitives(L, PT_TRIANGLELIST, 1, origin);
-  EXPECT_FLOAT_EQ(origin[0].x, 240.5f);
-  EXPECT_FLOAT_EQ(origin[0].y, 0.5f);
-  EXPECT_FLOAT_EQ(origin[1].x, 1680.5f);
-  EXPECT_FLOAT_EQ(origin[2].y, 1080.5f);
-  g_screen.device->Clear(nullptr, 0xFF000000);
-  DrawPrimitives(L, PT_TRIANGLESTRIP, 2, q);
+  DrawPrimitives(PT_TRIANGLESTRIP, 2, q);
   auto px = Read();
   // The whole screen becomes exactly the 1440 x 1080 picture between two black bars.
   for (int y : {0, 540, 1079}) {
@@ -195,28 +184,9 @@ TEST_F(Screen, StretchedModeMapsIntoTheLetterbox) {
   }
   // Points and lines cannot be drawn here...
   Vertex pt[2] = {V(1, 1), V(5, 5)};
-  for (PrimitiveType t : {PT_POINTLIST, PT_LINELIST, PT_LINESTRIP}) {
-    lua_pushlightuserdata(L, pt);
-    lua_pushinteger(L, t);
-    lua_pushcclosure(
-        L,
-        [](lua_State* S) {
-          DrawPrimitives(S, PrimitiveType(lua_tointeger(S, lua_upvalueindex(2))), 1,
-                         static_cast<Vertex*>(lua_touserdata(S, lua_upvalueindex(1))));
-          return 0;
-        },
-        2);
-    ASSERT_NE(lua_pcall(L, 0, 0, 0), 0);
-    EXPECT_NE(AnsiToUtf8(lua_tostring(L, -1)).find("対応していないプリミティブタイプを描画しようとしました。"),
-              std::string::npos);
-    lua_settop(L, 0);
-  }
+  for (PrimitiveType t : {PT_POINTLIST, PT_LINELIST, PT_LINESTRIP})
+    EXPECT_EQ(DrawPrimitives(t, 1, pt), GfxStatus::UnsupportedPrimitive);
   EXPECT_FLOAT_EQ(pt[0].x, 1.0f);  // refused before anything was rewritten
-  // ...but inside an off-screen scene coordinates stay as they are.
-  g_screen.renderTargetActive = true;
-  DrawPrimitives(L, PT_POINTLIST, 2, pt);
-  EXPECT_FLOAT_EQ(pt[1].x, 5.0f);
-  g_screen.renderTargetActive = false;
   Run("draw.endscene()");
 
   // The full-screen clear ignores the rectangle outside windowed mode.
@@ -229,15 +199,12 @@ TEST_F(Screen, StretchedModeMapsIntoTheLetterbox) {
 
 TEST_F(Screen, LetterboxOfATallScreen) {
   Create();
-  int w = g_screen.width, h = g_screen.height;
-  g_screen.width = 480;  // a portrait picture on the 1920 x 1080 desktop
-  g_screen.height = 640;
+  SetScreenSize(480, 640);  // a portrait picture on the 1920 x 1080 desktop
   Run("gui.setscreenmode(2)");
   EXPECT_EQ(g_screen.stretchHeight, 1080);
   EXPECT_EQ(g_screen.stretchWidth, 810);
   Run("gui.setscreenmode(0)");
-  g_screen.width = w;
-  g_screen.height = h;
+  SetScreenSize(640, 480);
   Run("gui.setscreenmode(0)");
 }
 
@@ -263,7 +230,7 @@ TEST_F(Screen, FailedPresentRecoversAndTheNextFrameDraws) {
   Run("draw.beginscene()");
   Vertex q[4] = {V(-0.5f, -0.5f), V(0.5f, -0.5f), V(-0.5f, 0.5f), V(0.5f, 0.5f)};
   UnbindTexture();
-  DrawPrimitives(L, PT_TRIANGLESTRIP, 2, q);
+  DrawPrimitives(PT_TRIANGLESTRIP, 2, q);
   Run("assert(draw.endscene() == true)");
   std::vector<uint32_t> front(640 * 480);
   g_screen.device->ReadFrontBuffer(front.data(), 640 * 4);
@@ -277,7 +244,61 @@ TEST_F(Screen, FailedPresentRecoversAndTheNextFrameDraws) {
   g_screen.modeChanging = false;
 }
 
-// Runs last in this suite: the clean-up releases the device and the window.
+TEST_F(Screen, HookErrorDuringModeSwitchLeavesTheSwitchComplete) {
+  Create();
+  Run("callback = {onclose = function() error('hook failed') end}");
+  SDL_Event quit{};
+  quit.type = SDL_QUIT;  // a close request: the pump of the switch runs the hook
+  ASSERT_EQ(SDL_PushEvent(&quit), 1);
+  EXPECT_NE(Try("gui.setscreenmode(2)").find("hook failed"), std::string::npos);
+  Run("callback = nil; assert(gui.getscreenmode() == 2)");
+  EXPECT_EQ(g_screen.stretchWidth, 1440);
+  EXPECT_EQ(g_screen.stretchHeight, 1080);
+  EXPECT_EQ(g_screen.device->BackWidth(), 1920);
+  EXPECT_FALSE(g_screen.modeChanging);
+  Run("gui.setscreenmode(0)");
+}
+
+TEST_F(Screen, OpenOffscreenSceneContinuesAfterModeSwitchAndFailedPresent) {
+  Create();
+  Run("white = texture.create(2, 2); white:fill(0xFFFFFFFF); t = texture.create(640, 480)");
+  lua_getglobal(L, "t");
+  auto* t = static_cast<UTexture*>(lua_touserdata(L, -1));
+  lua_settop(L, 0);
+  auto checkT = [&] {
+    auto px = reinterpret_cast<const uint32_t*>(t->surface->pixels);
+    EXPECT_EQ(px[0], 0xFFFFFFFFu);  // the draw reached the texture...
+    EXPECT_EQ(px[5], 0xFF000000u);  // ...on a black target
+    Run("t:fill(0)");
+  };
+  // A mode switch while the scene is open: it goes on in a new target.
+  Run("t:beginscene(); gui.setscreenmode(1); white:draw(0, 0, 255); t:endscene()");
+  checkT();
+  // A failed present while the scene is open, then the same.
+  g_screen.device->FailNextPresent();
+  Run("t:beginscene(); assert(draw.endscene() == false); white:draw(0, 0, 255); t:endscene()");
+  checkT();
+  Run("draw.beginscene(0, 0, 0, 0); assert(draw.endscene()); gui.setscreenmode(0)");
+}
+
+TEST_F(Screen, StaleTargetFlagSurvivesResetsAndBitmapEndSceneRepairsIt) {
+  Create();
+  Run("white = texture.create(2, 2); white:fill(0xFFFFFFFF); t = texture.create(8, 8)");
+  // texture:beginscene inside a screen scene fails and leaves the flag set.
+  Run("draw.beginscene(); assert(not pcall(t.beginscene, t)); draw.endscene()");
+  Run("gui.setscreenmode(1)");
+  g_screen.device->FailNextPresent();
+  Run("draw.beginscene(); assert(draw.endscene() == false)");
+  // The screen still draws to the screen; only new off-screen scenes wait.
+  Run("draw.beginscene(0, 0, 0, 0); white:draw(0, 0, 255)");
+  EXPECT_EQ(Read()[0], 0xFFFFFFFFu);
+  Run("assert(draw.endscene())");
+  EXPECT_NE(Try("t:beginscene()").find("レンダリングターゲットはひとつだけです。"), std::string::npos);
+  Run("bitmap.create(1, 1):endscene(); t:beginscene(); t:endscene(); gui.setscreenmode(0)");
+  Run("draw.beginscene(); assert(draw.endscene())");
+}
+
+// Runs last in this suite: the clean-up releases the device.
 TEST_F(Screen, ShutdownWritesTheLastPresentedFrame) {
   Create();
   std::string file = testing::TempDir() + "qor_screen_shot.png";
@@ -287,14 +308,14 @@ TEST_F(Screen, ShutdownWritesTheLastPresentedFrame) {
   Vertex q[4] = {V(9.5f, 19.5f, 0xFF204080), V(11.5f, 19.5f, 0xFF204080), V(9.5f, 20.5f, 0xFF204080),
                  V(11.5f, 20.5f, 0xFF204080)};
   UnbindTexture();
-  DrawPrimitives(L, PT_TRIANGLESTRIP, 2, q);
+  DrawPrimitives(PT_TRIANGLESTRIP, 2, q);
   Run("assert(draw.endscene())");
   Run("draw.beginscene(0, 0, 0, 0)");  // a frame begun but never presented is not the screenshot
   g_screen.device->Clear(nullptr, 0xFFFFFFFF);
   ShutdownScreen();
+  DestroyMainWindow();
   g_options.screenshot.clear();
   EXPECT_FALSE(g_screen.device);
-  EXPECT_EQ(g_mainWindow, nullptr);
 
   struct Into : ImageTarget {
     std::vector<uint32_t> px;

@@ -27,20 +27,19 @@ class TextureDraw : public ::testing::TestWithParam<const char*> {
  protected:
   void SetUp() override {
     std::string error;
+    std::unique_ptr<Device> device;
     if (std::string(GetParam()) == "gl") {
       if (!StartHeadlessGLVideo()) GTEST_SKIP() << "no SDL video: " << SDL_GetError();
       PrepareGLAttributes();
       window = SDL_CreateWindow("texture test", 0, 0, kW, kH, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
       if (!window) GTEST_SKIP() << "no OpenGL window: " << SDL_GetError();
-      g_screen.device = CreateGLDevice(window, kW, kH, &error);
-      if (!g_screen.device) GTEST_SKIP() << "no OpenGL 3.3 device: " << error;
+      device = CreateGLDevice(window, kW, kH, &error);
+      if (!device) GTEST_SKIP() << "no OpenGL 3.3 device: " << error;
     } else {
-      g_screen.device = CreateSoftDevice(nullptr, kW, kH, &error);
+      device = CreateSoftDevice(nullptr, kW, kH, &error);
     }
-    ASSERT_TRUE(g_screen.device) << error;
-    g_screen.width = kW;
-    g_screen.height = kH;
-    g_screen.renderTargetActive = false;
+    ASSERT_TRUE(device) << error;
+    UseScreenDevice(std::move(device), kW, kH);
     L = luaL_newstate();
     luaL_openlibs(L);
     RegisterClass(L, "texture", kTextureMethods, kTextureCtors);
@@ -57,7 +56,7 @@ class TextureDraw : public ::testing::TestWithParam<const char*> {
   }
   void TearDown() override {
     if (L) lua_close(L);
-    g_screen.device.reset();
+    UseScreenDevice(nullptr, 0, 0);
     if (window) SDL_DestroyWindow(window);
   }
   std::string Run(const char* code) {
