@@ -27,11 +27,12 @@ class ImageTarget {
 enum class ImageStatus {
   Ok,
   Failed,           // unknown type, unreadable or corrupt file: fail quietly
-  NotFullColourPng  // grey or palette PNG: the caller raises its message
+  NotFullColourPng  // a PNG colour type the decoder cannot expand: the caller raises its message
 };
 
 // Decodes the resource (loose file, or archive member through the cipher),
-// type chosen by `name`'s extension. PNG RGB gets alpha 255; JPEG is opaque.
+// type chosen by `name`'s extension. PNGs without alpha get alpha 255; JPEG is
+// opaque.
 // The target's Finish runs whenever its Allocate succeeded, also on failure.
 ImageStatus LoadImage(const char* name, const ResourceLocation& loc, ImageTarget* target);
 

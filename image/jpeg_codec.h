@@ -7,7 +7,8 @@
 
 namespace qor {
 
-// Decodes to B, G, R, A rows with alpha 255 at the image's pixel size.
+// Decodes to B, G, R, A rows with alpha 255 at the image's pixel size:
+// YCbCr, RGB, grey, CMYK and YCCK, baseline, progressive or arithmetic-coded.
 // Failed (everything released) when the data is not a JPEG the library can
 // turn into colour pixels. The target's Finish runs whenever its Allocate
 // succeeded.

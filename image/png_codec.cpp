@@ -47,6 +47,44 @@ struct ReadState {
   bool allocated;
 };
 
+// Asks libpng for B, G, R, A at 8 bits whatever the file holds: palettes and
+// low-depth grey expanded, grey copied into R, G and B, tRNS turned into
+// alpha, 16-bit samples rounded to the nearest 8-bit value (v * 255 / 65535,
+// the reduction ImageMagick applies), alpha 255 added where the file has none.
+// No gamma or colour-profile correction: pixels arrive as stored. False for a
+// colour type libpng itself cannot expand.
+bool RequestBgra(png_structp png, png_infop info, int colour, int depth) {
+  const bool hasTrns = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
+  bool hasAlpha = (colour & PNG_COLOR_MASK_ALPHA) != 0;
+  switch (colour) {
+    case PNG_COLOR_TYPE_PALETTE:
+      png_set_palette_to_rgb(png);
+      break;
+    case PNG_COLOR_TYPE_GRAY:
+    case PNG_COLOR_TYPE_GRAY_ALPHA:
+      if (depth < 8) png_set_expand_gray_1_2_4_to_8(png);
+      png_set_gray_to_rgb(png);
+      break;
+    case PNG_COLOR_TYPE_RGB:
+    case PNG_COLOR_TYPE_RGB_ALPHA:
+      break;
+    default:
+      return false;
+  }
+  // 8-bit RGB files have always loaded fully opaque whatever their tRNS
+  // chunk says, and stored games draw them that way; every other kind takes
+  // its transparent colour or palette alphas from tRNS.
+  const bool keepOpaque = colour == PNG_COLOR_TYPE_RGB && depth == 8;
+  if (hasTrns && !keepOpaque) {
+    png_set_tRNS_to_alpha(png);
+    hasAlpha = true;
+  }
+  if (depth == 16) png_set_scale_16(png);
+  png_set_bgr(png);
+  if (!hasAlpha) png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
+  return true;
+}
+
 // The part that may jump. `state` lives in the caller's frame so what it
 // records survives the jump.
 ImageStatus ReadRows(png_structp png, png_infop info, ReadState* state) {
@@ -55,18 +93,19 @@ ImageStatus ReadRows(png_structp png, png_infop info, ReadState* state) {
   png_uint_32 width = 0, height = 0;
   int depth = 0, colour = 0, interlace = 0;
   png_get_IHDR(png, info, &width, &height, &depth, &colour, &interlace, nullptr, nullptr);
-  if (colour != PNG_COLOR_TYPE_RGB && colour != PNG_COLOR_TYPE_RGB_ALPHA) return ImageStatus::NotFullColourPng;
-  if (depth != 8 || interlace != PNG_INTERLACE_NONE) return ImageStatus::Failed;
   if (width == 0 || height == 0 || width > kMaxPngSide || height > kMaxPngSide) return ImageStatus::Failed;
-  png_set_bgr(png);
-  if (colour == PNG_COLOR_TYPE_RGB) png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
+  if (!RequestBgra(png, info, colour, depth)) return ImageStatus::NotFullColourPng;
+  const int passes = interlace == PNG_INTERLACE_NONE ? 1 : png_set_interlace_handling(png);
   png_read_update_info(png, info);
   if (png_get_rowbytes(png, info) != size_t(width) * 4) return ImageStatus::Failed;
   int pitch = 0;
   uint8_t* row = state->target->Allocate(int(width), int(height), &pitch);
   if (!row) return ImageStatus::Failed;
   state->allocated = true;
-  for (png_uint_32 y = 0; y < height; ++y) png_read_row(png, row + ptrdiff_t(y) * pitch, nullptr);
+  // Adam7 files are read pass by pass into the same rows; each pass writes
+  // only its own pixels, and every pixel belongs to exactly one pass.
+  for (int pass = 0; pass < passes; ++pass)
+    for (png_uint_32 y = 0; y < height; ++y) png_read_row(png, row + ptrdiff_t(y) * pitch, nullptr);
   return ImageStatus::Ok;
 }
 

@@ -9,11 +9,14 @@
 
 namespace qor {
 
-// Decoders. Colour types 6 (RGBA) and 2 (RGB, alpha 255 added) at 8 bits,
-// not interlaced, are delivered as B, G, R, A rows. Grey and palette images
-// give NotFullColourPng; anything else (16-bit, interlaced, corrupt,
-// truncated) gives Failed with everything released. The target's Finish runs
-// whenever its Allocate succeeded, whatever the outcome.
+// Decoders. Every colour type, bit depth and interlace method is delivered as
+// B, G, R, A rows at 8 bits, pixels as stored (no gamma or profile
+// correction): grey is copied into R, G and B, palettes and tRNS are
+// expanded, 16-bit samples are rounded to 8 bits, alpha 255 is added where
+// the file has none. 8-bit RGB files ignore tRNS and stay opaque, as they
+// always have. A colour type libpng cannot expand gives NotFullColourPng;
+// corrupt or truncated files give Failed with everything released. The
+// target's Finish runs whenever its Allocate succeeded, whatever the outcome.
 ImageStatus DecodePngFile(FILE* file, ImageTarget* target);
 // Reads at most `size` bytes from the cipher reader's current position.
 ImageStatus DecodePngCipher(UCipherFile* file, uint32_t size, ImageTarget* target);

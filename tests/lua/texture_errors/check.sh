@@ -4,7 +4,6 @@ has() { printf '%s\n' "$out" | grep -F -- "$1:" | grep -qF -- "$2" || { echo "mi
 has before-create 'gui.createの前に'
 has create-zero 'D3DERR_INVALIDCALL (0 10) '
 has missing 'テクスチャファイル"nothing.png"が開けませんでした。'
-has grey 'テクスチャのロード：フルカラーPNGにしか対応していません。'
 has movie-name 'テクスチャファイル名がおかしいです。> :movie(op.mpg'
 has movie-open 'ムービーファイルが再生できませんでした。'
 has rectlt 'テクスチャの描画：ソース座標が不正です。-1,0'
