@@ -80,7 +80,11 @@ CreateFailure CreateScreenWork(int width, int height, char* reason, size_t reaso
   }
   SetPaintHandler(PaintScreen);
 
-  if (!OpenAudioDevice(&error)) {
+  AudioOptions audio;
+  audio.driver = g_options.audioDriver;
+  audio.headless = g_options.headless;
+  audio.capturePath = g_options.audioCapture;
+  if (!OpenAudioDevice(audio, &error)) {
     fprintf(stderr, "qor: the audio device cannot be opened: %s\n", error.c_str());
     EndBootLog();
     platform::ShowMessageBox("DirectSoundの初期化に失敗しました。", "エラー", false);

@@ -7,16 +7,23 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <new>
 #include <vector>
 
 #include "media/mixer.h"
+#include "host/resource_stream.h"
 #include "media/ogg_thread.h"
+#include "media/pcm_source.h"
 #include "media/sound_clock.h"
 
 namespace qor {
 namespace {
 
 std::string Fixture(const char* name) { return std::string(QOR_FIXTURES) + "/sound/" + name; }
+ResourceLocation Loose(const std::string& path) { return ResourceLocation{path, 0, 0, false}; }
+ResourceLocation Member(const std::string& archive, uint32_t offset, uint32_t size) {
+  return ResourceLocation{archive, offset, size, true};
+}
 
 // Decodes a whole Ogg file the way the worker does (16-bit little-endian).
 std::vector<int16_t> DecodeOgg(const std::string& path) {
@@ -118,7 +125,7 @@ TEST(SoundStream, OggLoopTagsRepeatTheTaggedSpanSampleExactly) {
   ASSERT_GT(ref.size(), size_t(2 * 140000));
   Rig rig(44100);
   UOggThread* s = rig.NewSound();
-  ASSERT_TRUE(s->Open(Fixture("loop_44100.ogg").c_str(), 0, 0));
+  ASSERT_TRUE(s->Open(Loose(Fixture("loop_44100.ogg"))));
   s->Play(true);
   rig.Run(7000);
   EXPECT_TRUE(s->IsRunning());
@@ -140,7 +147,7 @@ TEST(SoundStream, LoopTagsAreIgnoredWithoutLoopingAndTheSoundEnds) {
   const auto ref = DecodeOgg(Fixture("loop_44100.ogg"));
   Rig rig(44100);
   UOggThread* s = rig.NewSound();
-  ASSERT_TRUE(s->Open(Fixture("loop_44100.ogg").c_str(), 0, 0));
+  ASSERT_TRUE(s->Open(Loose(Fixture("loop_44100.ogg"))));
   s->Play(false);
   EXPECT_TRUE(s->IsRunning());
   ASSERT_TRUE(rig.RunUntilQuiet(15000));
@@ -157,7 +164,7 @@ TEST(SoundStream, OggWithoutTagsLoopsFromTheLoopPoint) {
   const auto ref = DecodeOgg(Fixture("plain_1500ms.ogg"));
   Rig rig(44100);
   UOggThread* s = rig.NewSound();
-  ASSERT_TRUE(s->Open(Fixture("plain_1500ms.ogg").c_str(), 0, 0));
+  ASSERT_TRUE(s->Open(Loose(Fixture("plain_1500ms.ogg"))));
   s->PlayWithLoopPoint(0.5);
   rig.Run(3000);
   std::vector<int16_t> want(ref);
@@ -173,7 +180,7 @@ TEST(SoundStream, ShortDegenerateAndUnreachableLoopTags) {
     const auto ref = DecodeOgg(Fixture("tags_short.ogg"));
     Rig rig(44100);
     UOggThread* s = rig.NewSound();
-    ASSERT_TRUE(s->Open(Fixture("tags_short.ogg").c_str(), 0, 0));
+    ASSERT_TRUE(s->Open(Loose(Fixture("tags_short.ogg"))));
     s->Play(true);
     rig.Run(3000);
     std::vector<int16_t> want(ref.begin(), ref.begin() + 2 * 24254);
@@ -186,7 +193,7 @@ TEST(SoundStream, ShortDegenerateAndUnreachableLoopTags) {
     const auto ref = DecodeOgg(Fixture("tags_len1.ogg"));
     Rig rig(44100);
     UOggThread* s = rig.NewSound();
-    ASSERT_TRUE(s->Open(Fixture("tags_len1.ogg").c_str(), 0, 0));
+    ASSERT_TRUE(s->Open(Loose(Fixture("tags_len1.ogg"))));
     s->Play(true);
     rig.Run(3000);
     std::vector<int16_t> want(ref);
@@ -199,7 +206,7 @@ TEST(SoundStream, ShortDegenerateAndUnreachableLoopTags) {
     const auto ref = DecodeOgg(Fixture("tags_far.ogg"));
     Rig rig(44100);
     UOggThread* s = rig.NewSound();
-    ASSERT_TRUE(s->Open(Fixture("tags_far.ogg").c_str(), 0, 0));
+    ASSERT_TRUE(s->Open(Loose(Fixture("tags_far.ogg"))));
     s->Play(true);
     ASSERT_TRUE(rig.RunUntilQuiet(10000));
     EXPECT_EQ(0, memcmp(rig.out.data(), ref.data(), ref.size() * 2));
@@ -211,7 +218,7 @@ TEST(SoundStream, DoubleSpeedKeepsHalfOfEverySixteenKilobytes) {
   const auto ref = DecodeOgg(Fixture("loop_44100.ogg"));
   Rig rig(44100);
   UOggThread* s = rig.NewSound();
-  ASSERT_TRUE(s->Open(Fixture("loop_44100.ogg").c_str(), 0, 0));
+  ASSERT_TRUE(s->Open(Loose(Fixture("loop_44100.ogg"))));
   s->SetDoubleSpeed(true);
   s->Play(false);
   rig.Run(1500);
@@ -222,42 +229,60 @@ TEST(SoundStream, DoubleSpeedKeepsHalfOfEverySixteenKilobytes) {
   }
 }
 
-TEST(SoundStream, WavFromDiskAndFromAnArchiveRegionPlayTheSameSamples) {
-  const std::string wav = Fixture("tone_44100_s16.wav");
-  const auto data = WavSamples(wav);
-  // The region: the WAV's bytes between unrelated bytes, as in an archive.
-  std::string region = testing::TempDir() + "sound_region.bin";
-  auto bytes = ReadFile(wav);
-  {
-    FILE* f = fopen(region.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::vector<uint8_t> junk(12345, 'd');  // 'd' bytes must not confuse the "data" scan
-    fwrite(junk.data(), 1, junk.size(), f);
-    fwrite(bytes.data(), 1, bytes.size(), f);
-    fwrite(junk.data(), 1, 999, f);
-    fclose(f);
-  }
-  for (int archived = 0; archived < 2; ++archived) {
+// The sound's bytes between unrelated bytes, as an archive stores them.
+std::string WriteRegion(const std::vector<uint8_t>& bytes, const char* name) {
+  std::string path = testing::TempDir() + name;
+  FILE* f = fopen(path.c_str(), "wb");
+  std::vector<uint8_t> junk(12345, 'd');  // 'd' bytes must not confuse the "data" scan
+  fwrite(junk.data(), 1, junk.size(), f);
+  fwrite(bytes.data(), 1, bytes.size(), f);
+  fwrite(junk.data(), 1, 999, f);
+  fclose(f);
+  return path;
+}
+
+TEST(SoundStream, LooseFilesAndArchiveMembersPlayTheSameSamples) {
+  const std::string wav = Fixture("tone_44100_s16.wav"), ogg = Fixture("plain_1500ms.ogg");
+  const auto wavBytes = ReadFile(wav), oggBytes = ReadFile(ogg);
+  const std::string wavRegion = WriteRegion(wavBytes, "sound_region.wav.bin");
+  const std::string oggRegion = WriteRegion(oggBytes, "sound_region.ogg.bin");
+  struct Case {
+    ResourceLocation where;
+    std::vector<int16_t> want;
+    bool loop;
+  };
+  const auto wavData = WavSamples(wav), oggData = DecodeOgg(ogg);
+  std::vector<int16_t> oggTwice(oggData);
+  oggTwice.insert(oggTwice.end(), oggData.begin(), oggData.end());
+  const Case cases[] = {
+      {Loose(wav), wavData, false},
+      {Member(wavRegion, 12345, uint32_t(wavBytes.size())), wavData, false},
+      // A looping Ogg member seeks inside the member to start again.
+      {Member(oggRegion, 12345, uint32_t(oggBytes.size())), oggTwice, true},
+  };
+  for (const Case& c : cases) {
     Rig rig(44100);
     UOggThread* s = rig.NewSound();
-    if (archived)
-      ASSERT_TRUE(s->Open(region.c_str(), 12345, int64_t(bytes.size())));
-    else
-      ASSERT_TRUE(s->Open(wav.c_str(), 0, 0));
-    s->Play(false);
-    ASSERT_TRUE(rig.RunUntilQuiet(10000));
-    ASSERT_GE(rig.out.size(), data.size());
-    EXPECT_EQ(0, memcmp(rig.out.data(), data.data(), data.size() * 2)) << "archived " << archived;
-    for (size_t i = data.size(); i < rig.out.size(); ++i) ASSERT_EQ(rig.out[i], 0);
+    ASSERT_TRUE(s->Open(c.where));
+    s->Play(c.loop);
+    if (c.loop) {
+      rig.Run(3200);
+    } else {
+      ASSERT_TRUE(rig.RunUntilQuiet(10000));
+    }
+    ASSERT_GE(rig.out.size(), c.want.size());
+    EXPECT_EQ(0, memcmp(rig.out.data(), c.want.data(), c.want.size() * 2)) << c.where.path;
+    for (size_t i = c.want.size(); !c.loop && i < rig.out.size(); ++i) ASSERT_EQ(rig.out[i], 0);
   }
-  remove(region.c_str());
+  remove(wavRegion.c_str());
+  remove(oggRegion.c_str());
 }
 
 TEST(SoundStream, WavLoopPointReturnsToTheFramePastTheDataStart) {
   const auto data = WavSamples(Fixture("tone_44100_s16.wav"));  // 2 s stereo
   Rig rig(44100);
   UOggThread* s = rig.NewSound();
-  ASSERT_TRUE(s->Open(Fixture("tone_44100_s16.wav").c_str(), 0, 0));
+  ASSERT_TRUE(s->Open(Loose(Fixture("tone_44100_s16.wav"))));
   s->PlayWithLoopPoint(1.5);  // data start + 264600 bytes
   rig.Run(3500);
   std::vector<int16_t> want(data);
@@ -272,7 +297,7 @@ TEST(SoundStream, LoopsShorterThanABlockAndLoopsPastTheEnd) {
     // A 50 ms loop is crossed many times by every one-second refill.
     Rig rig(48000);
     UOggThread* s = rig.NewSound();
-    ASSERT_TRUE(s->Open(Fixture("tone_48000_m16.wav").c_str(), 0, 0));
+    ASSERT_TRUE(s->Open(Loose(Fixture("tone_48000_m16.wav"))));
     s->PlayWithLoopPoint(1.45);
     rig.Run(4000);
     std::vector<int16_t> want(data);
@@ -286,7 +311,7 @@ TEST(SoundStream, LoopsShorterThanABlockAndLoopsPastTheEnd) {
     // A loop point past the data yields nothing: the sound ends instead of spinning.
     Rig rig(48000);
     UOggThread* s = rig.NewSound();
-    ASSERT_TRUE(s->Open(Fixture("tone_48000_m16.wav").c_str(), 0, 0));
+    ASSERT_TRUE(s->Open(Loose(Fixture("tone_48000_m16.wav"))));
     s->PlayWithLoopPoint(10.0);
     ASSERT_TRUE(rig.RunUntilQuiet(10000));
     auto want = ToStereo(data);
@@ -298,7 +323,7 @@ TEST(SoundStream, EightBitWavIsResampledToTheMixerRate) {
   auto bytes = ReadFile(Fixture("tone_22050_m8.wav"));
   Rig rig(44100);
   UOggThread* s = rig.NewSound();
-  ASSERT_TRUE(s->Open(Fixture("tone_22050_m8.wav").c_str(), 0, 0));
+  ASSERT_TRUE(s->Open(Loose(Fixture("tone_22050_m8.wav"))));
   s->Play(false);
   ASSERT_TRUE(rig.RunUntilQuiet(10000));
   // Every second output frame falls exactly on a source frame.
@@ -310,7 +335,7 @@ TEST(SoundStream, EightBitWavIsResampledToTheMixerRate) {
 TEST(SoundStream, FadeInAndFadeOutFollowTheLogarithmicCurve) {
   Rig rig(44100);
   UOggThread* s = rig.NewSound();
-  ASSERT_TRUE(s->Open(Fixture("loop_44100.ogg").c_str(), 0, 0));
+  ASSERT_TRUE(s->Open(Loose(Fixture("loop_44100.ogg"))));
   s->SetFadeInTime(1000);
   s->Play(true);
   rig.Run(10);
@@ -320,7 +345,7 @@ TEST(SoundStream, FadeInAndFadeOutFollowTheLogarithmicCurve) {
   rig.Run(600);
   EXPECT_EQ(rig.Applied(s), 0);
 
-  ASSERT_TRUE(s->Open(Fixture("loop_44100.ogg").c_str(), 0, 0));
+  ASSERT_TRUE(s->Open(Loose(Fixture("loop_44100.ogg"))));
   s->SetVolume(-500);
   s->Play(true);
   rig.Run(200);
@@ -336,7 +361,7 @@ TEST(SoundStream, FadeInAndFadeOutFollowTheLogarithmicCurve) {
 TEST(SoundStream, VolumeDuringAFadeInCancelsItAndPanIsApplied) {
   Rig rig(44100);
   UOggThread* s = rig.NewSound();
-  ASSERT_TRUE(s->Open(Fixture("tone_44100_s16.wav").c_str(), 0, 0));
+  ASSERT_TRUE(s->Open(Loose(Fixture("tone_44100_s16.wav"))));
   s->SetFadeInTime(2000);
   s->Play(true);
   rig.Run(300);
@@ -366,7 +391,7 @@ TEST(SoundStream, PauseKeepsThePositionAndRequestsWaitForTheResume) {
   const auto data = WavSamples(Fixture("tone_44100_s16.wav"));
   Rig rig(44100);
   UOggThread* s = rig.NewSound();
-  ASSERT_TRUE(s->Open(Fixture("tone_44100_s16.wav").c_str(), 0, 0));
+  ASSERT_TRUE(s->Open(Loose(Fixture("tone_44100_s16.wav"))));
   s->Play(false);
   rig.Run(500);
   s->Pause();
@@ -391,11 +416,11 @@ TEST(SoundStream, PlayingAgainRestartsFromTheBeginning) {
   const auto data = WavSamples(Fixture("tone_44100_s16.wav"));
   Rig rig(44100);
   UOggThread* s = rig.NewSound();
-  ASSERT_TRUE(s->Open(Fixture("tone_44100_s16.wav").c_str(), 0, 0));
+  ASSERT_TRUE(s->Open(Loose(Fixture("tone_44100_s16.wav"))));
   s->Play(false);
   rig.Run(700);
   size_t restartAt = rig.out.size();
-  ASSERT_TRUE(s->Open(Fixture("tone_44100_s16.wav").c_str(), 0, 0));
+  ASSERT_TRUE(s->Open(Loose(Fixture("tone_44100_s16.wav"))));
   s->Play(false);
   rig.Run(500);
   EXPECT_EQ(rig.mixer.BufferCount(), 1u);
@@ -405,47 +430,68 @@ TEST(SoundStream, PlayingAgainRestartsFromTheBeginning) {
 TEST(SoundStream, MissingCorruptAndTruncatedFilesEndQuietly) {
   Rig rig(44100);
   UOggThread* s = rig.NewSound();
-  EXPECT_FALSE(s->Open(Fixture("absent.ogg").c_str(), 0, 0));
-  EXPECT_FALSE(s->Open(std::string(300, 'a').c_str(), 0, 0));  // longer than 255 bytes
+  EXPECT_FALSE(s->Open(Loose(Fixture("absent.ogg"))));
+  EXPECT_FALSE(s->Open(Loose(std::string(300, 'a'))));  // longer than 255 bytes
   for (const char* name : {"corrupt.ogg", "nodata.wav"}) {
-    ASSERT_TRUE(s->Open(Fixture(name).c_str(), 0, 0)) << name;
+    ASSERT_TRUE(s->Open(Loose(Fixture(name)))) << name;
     s->Play(true);
     EXPECT_TRUE(rig.RunUntilQuiet(200)) << name;
     EXPECT_EQ(rig.mixer.BufferCount(), 0u);
   }
   // A region past the end of the file reads nothing.
-  ASSERT_TRUE(s->Open(Fixture("tone_44100_s16.wav").c_str(), 1 << 24, 1000));
+  ASSERT_TRUE(s->Open(Member(Fixture("tone_44100_s16.wav"), 1 << 24, 1000)));
   s->Play(false);
   EXPECT_TRUE(rig.RunUntilQuiet(200));
   for (int16_t v : rig.out) ASSERT_EQ(v, 0);
 }
 
-TEST(SoundStream, WindowCallbacksStayInsideTheRegion) {
-  std::string path = testing::TempDir() + "sound_window.bin";
-  FILE* f = fopen(path.c_str(), "wb");
-  for (int i = 0; i < 100; ++i) fputc(i, f);
-  fclose(f);
-  StreamWindow w{fopen(path.c_str(), "rb"), 10, 20, 0};
-  fseek(w.file, 10, SEEK_SET);
-  uint8_t buf[64];
-  EXPECT_EQ(WindowRead(buf, 1, 5, &w), 5u);
-  EXPECT_EQ(buf[0], 10);
-  EXPECT_EQ(WindowTell(&w), 5);
-  EXPECT_EQ(WindowRead(buf, 4, 10, &w), 3u);  // 15 bytes left: three whole items
-  EXPECT_EQ(WindowTell(&w), 17);
-  EXPECT_EQ(WindowRead(buf, 4, 1, &w), 0u);
-  EXPECT_EQ(WindowSeek(&w, -1, SEEK_SET), -1);
-  EXPECT_EQ(WindowSeek(&w, 1, SEEK_END), -1);
-  EXPECT_EQ(WindowTell(&w), 17);  // a refused seek changes nothing
-  EXPECT_EQ(WindowSeek(&w, -4, SEEK_END), 0);
-  EXPECT_EQ(WindowRead(buf, 1, 64, &w), 4u);
-  EXPECT_EQ(buf[3], 29);
-  EXPECT_EQ(WindowSeek(&w, -2, SEEK_CUR), 0);
-  EXPECT_EQ(WindowRead(buf, 1, 1, &w), 1u);
-  EXPECT_EQ(buf[0], 28);
-  EXPECT_EQ(WindowClose(&w), 0);
-  EXPECT_EQ(w.file, nullptr);
-  remove(path.c_str());
+// A source that throws on its n-th read, as a decoder running out of memory would.
+int g_readsBeforeThrow = 0;
+class ThrowingSource final : public PcmSource {
+ public:
+  explicit ThrowingSource(std::unique_ptr<PcmSource> inner) : inner_(std::move(inner)) {
+    format_ = inner_->Format();
+  }
+  size_t Read(uint8_t* dst, size_t n) override {
+    if (g_readsBeforeThrow-- == 0) throw std::bad_alloc();
+    return inner_->Read(dst, n);
+  }
+  int64_t FramePosition() override { return inner_->FramePosition(); }
+  bool SeekFrame(int64_t frame) override { return inner_->SeekFrame(frame); }
+  bool SeekSeconds(double seconds) override { return inner_->SeekSeconds(seconds); }
+
+ private:
+  std::unique_ptr<PcmSource> inner_;
+};
+
+std::unique_ptr<PcmSource> OpenThrowing(std::unique_ptr<ResourceStream> stream) {
+  if (g_readsBeforeThrow < 0) throw std::bad_alloc();  // fails while opening
+  return std::make_unique<ThrowingSource>(OpenPcmSource(std::move(stream)));
+}
+
+TEST(SoundStream, AnExceptionOnTheWorkerEndsOnlyThatSound) {
+  Rig rig(44100);
+  UOggThread* s = rig.NewSound();
+  UOggThread* other = rig.NewSound();
+  s->SetBackend(&rig.mixer, &rig.clock, OpenThrowing);
+  ASSERT_TRUE(other->Open(Loose(Fixture("tone_44100_s16.wav"))));
+  other->Play(true);
+  for (int reads : {-1, 0, 3}) {  // while opening, on the first fill, while playing
+    g_readsBeforeThrow = reads;
+    ASSERT_TRUE(s->Open(Loose(Fixture("tone_44100_s16.wav"))));
+    s->Play(true);
+    rig.Run(3000);
+    EXPECT_FALSE(s->IsRunning()) << reads;
+    EXPECT_EQ(rig.mixer.BufferCount(), 1u) << reads;  // its buffer is gone; the other plays on
+    EXPECT_TRUE(other->IsRunning());
+  }
+  // The object plays normally again afterwards.
+  s->SetBackend(&rig.mixer, &rig.clock);
+  ASSERT_TRUE(s->Open(Loose(Fixture("tone_44100_s16.wav"))));
+  s->Play(true);
+  rig.Run(100);
+  EXPECT_TRUE(s->IsRunning());
+  EXPECT_EQ(rig.mixer.BufferCount(), 2u);
 }
 
 }  // namespace
