@@ -9,6 +9,7 @@
 #include "graphics/screen.h"
 #include "host/bootlog.h"
 #include "host/engine.h"
+#include "host/options.h"
 #include "host/window.h"
 #include "media/audio.h"
 #include "platform/dialog.h"
@@ -45,7 +46,11 @@ StartupStatus StartScreen(int width, int height, std::string* reason) {
   SetPaintHandler(PaintScreen);
 
   std::string error;
-  if (!OpenAudioDevice(&error)) {
+  AudioOptions audio;
+  audio.driver = g_options.audioDriver;
+  audio.headless = g_options.headless;
+  audio.capturePath = g_options.audioCapture;
+  if (!OpenAudioDevice(audio, &error)) {
     fprintf(stderr, "qor: the audio device cannot be opened: %s\n", error.c_str());
     EndBootLog();
     platform::ShowMessageBox("DirectSoundの初期化に失敗しました。", "エラー", false);

@@ -65,6 +65,12 @@ int main(int argc, char** argv) {
   std::string dir = argc > 1 ? argv[1] : here.substr(0, here.rfind('/')) + "/../tests/fixtures/sound";
   std::string ogg = dir + "/loop_44100.ogg";
 
+  if (FILE* f = fopen(ogg.c_str(), "rb")) {
+    fclose(f);
+  } else {
+    fprintf(stderr, "sound_streams: cannot open %s (give the fixture folder as the argument)\n", ogg.c_str());
+    return 1;
+  }
   double speed = DecodeSpeed(ogg, 2.0);
   printf("decode_speed_x_realtime %.1f x\n", speed);
   printf("decode_cpu_per_stream %.3f %%core\n", 100.0 / speed);
@@ -80,7 +86,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < kStreams; ++i) {
       sounds.push_back(std::make_unique<UOggThread>());
       sounds.back()->SetBackend(&mixer, RealSoundClock());
-      sounds.back()->Open(ogg.c_str(), 0, 0);
+      sounds.back()->Open(ResourceLocation{ogg, 0, 0, false});
       sounds.back()->Play(true);
     }
     std::vector<int16_t> out(441 * 2);
@@ -138,7 +144,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 32; ++i) {
       sounds.push_back(std::make_unique<UOggThread>());
       sounds.back()->SetBackend(&mixer, &clock);
-      sounds.back()->Open(ogg.c_str(), 0, 0);
+      sounds.back()->Open(ResourceLocation{ogg, 0, 0, false});
       sounds.back()->Play(true);
     }
     auto running = [&] {

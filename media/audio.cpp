@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "host/options.h"
 #include "media/mixer.h"
 
 namespace qor {
@@ -90,16 +89,16 @@ SDL_AudioDeviceID OpenSdlAudio(std::string* error) {
 
 }  // namespace
 
-bool OpenAudioDevice(std::string* error) {
+bool OpenAudioDevice(const AudioOptions& options, std::string* error) {
   if (g_device) return true;
-  if (!g_options.audioDriver.empty()) {
-    setenv("SDL_AUDIODRIVER", g_options.audioDriver.c_str(), 1);
-  } else if (g_options.headless && !getenv("SDL_AUDIODRIVER")) {
+  if (!options.driver.empty()) {
+    setenv("SDL_AUDIODRIVER", options.driver.c_str(), 1);
+  } else if (options.headless && !getenv("SDL_AUDIODRIVER")) {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
   }
   std::string why;
   SDL_AudioDeviceID dev = OpenSdlAudio(&why);
-  if (dev == 0 && g_options.audioDriver.empty()) {
+  if (dev == 0 && options.driver.empty()) {
     // A machine without a sound card (or sound server) still runs the game:
     // the mixer then plays into SDL's silent driver, in real time.
     fprintf(stderr, "qor: no audio device (%s); sound plays silently\n", why.c_str());
@@ -110,8 +109,8 @@ bool OpenAudioDevice(std::string* error) {
     if (error) *error = why;
     return false;
   }
-  if (!g_options.audioCapture.empty()) {
-    g_capture = fopen(g_options.audioCapture.c_str(), "wb");
+  if (!options.capturePath.empty()) {
+    g_capture = fopen(options.capturePath.c_str(), "wb");
     if (g_capture) {
       setvbuf(g_capture, nullptr, _IOFBF, 1 << 20);
       uint8_t h[44];
@@ -119,7 +118,7 @@ bool OpenAudioDevice(std::string* error) {
       g_captureFailed = fwrite(h, 1, sizeof h, g_capture) != sizeof h;
       g_captureBytes = 0;
     } else {
-      fprintf(stderr, "qor: cannot write the audio capture \"%s\"\n", g_options.audioCapture.c_str());
+      fprintf(stderr, "qor: cannot write the audio capture \"%s\"\n", options.capturePath.c_str());
     }
   }
   g_mixer.store(new UMixer(kOutRate), std::memory_order_release);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 namespace qor {
 
@@ -130,10 +131,10 @@ UMixer::~UMixer() {
 
 MixBuffer* UMixer::CreateBuffer(const PcmFormat& f, uint32_t bytes) {
   if (!PcmFormatValid(f) || bytes < uint32_t(f.blockAlign)) return nullptr;
-  MixBuffer* b = new MixBuffer(f, bytes, outRate_);
+  std::unique_ptr<MixBuffer> b(new MixBuffer(f, bytes, outRate_));
   std::lock_guard<std::mutex> g(mutex_);
-  buffers_.push_back(b);
-  return b;
+  buffers_.push_back(b.get());  // may throw; the buffer is then freed here
+  return b.release();
 }
 
 void UMixer::ReleaseBuffer(MixBuffer* b) {

@@ -1,14 +1,15 @@
-// UOggThread: one sound object. Each play starts a worker that streams an Ogg
-// Vorbis or PCM WAV file (whole file, or a region of an archive file) into a
-// three-second mixer buffer, one second at a time, and applies the volume,
-// pan, pause/resume and fade requests that the main thread leaves for it.
+// UOggThread: one sound object. Each play starts a worker that opens the
+// sound through the resource stream (a loose file, or a member stored as it
+// is in an archive), decodes it with a PCM source (Ogg Vorbis or WAV) and
+// streams it into a three-second mixer buffer, one second at a time, applying
+// the volume, pan, pause/resume and fade requests the main thread leaves.
 #pragma once
-#include <vorbis/vorbisfile.h>
-
 #include <cstdint>
-#include <cstdio>
+#include <memory>
 
+#include "host/resource.h"
 #include "media/mixer.h"
+#include "media/pcm_source.h"
 #include "media/thread.h"
 
 namespace qor {
@@ -34,36 +35,27 @@ struct SharedState {
   bool doubleSpeed;
 };
 
-// The file as the worker reads it: the whole file, or bytes offset .. offset+length.
-struct StreamWindow {
-  FILE* file;
-  int32_t offset;
-  int32_t length;
-  int32_t position;  // relative to offset
-};
-
-// The four decoder callbacks (read, seek, close, tell) over a StreamWindow.
-size_t WindowRead(void* buf, size_t size, size_t count, void* window);
-int WindowSeek(void* window, ogg_int64_t offset, int whence);
-int WindowClose(void* window);
-long WindowTell(void* window);
+// Turns an opened stream into the source a play decodes (OpenPcmSource unless
+// a test puts its own in). Called on the worker; it may throw.
+using PcmSourceOpener = std::unique_ptr<PcmSource> (*)(std::unique_ptr<ResourceStream> stream);
 
 class UOggThread : public UThread {
  public:
   UOggThread();
   ~UOggThread() override;
 
-  // Where the worker plays and whose clock it uses; nullptr = the audio
-  // device's mixer and the engine clock. Only while no worker runs.
-  void SetBackend(UMixer* mixer, SoundClock* clock);
+  // Where the worker plays, whose clock it uses and how it opens the source;
+  // nullptr = the audio device's mixer, the engine clock, OpenPcmSource.
+  // Only while no worker runs.
+  void SetBackend(UMixer* mixer, SoundClock* clock, PcmSourceOpener opener = nullptr);
 
   void GetShared(SharedState* out);
   void PutShared(const SharedState& in);
-  void ResetLoopInfo();
   void StopAndReset();
-  // False when the path is longer than 255 bytes, the region does not fit in
-  // 31 bits, or no file of that name exists.
-  bool Open(const char* path, int64_t offset, int64_t length);
+  // Ends any playback and clears the settings, then takes the sound's place.
+  // False when the path is longer than 255 bytes or no file of that name
+  // exists (nothing is opened here; the worker opens it).
+  bool Open(const ResourceLocation& where);
   bool Play(bool loop);
   bool PlayWithLoopPoint(double loopPoint);
   void SetVolume(int32_t v);
@@ -71,8 +63,8 @@ class UOggThread : public UThread {
   void Pause();
   void Resume();
   void FadeOut(int32_t ms);
-  void SetDoubleSpeed(bool on) { doubleSpeed = on; }
-  void SetFadeInTime(int32_t ms) { fadeInTime = ms; }
+  void SetDoubleSpeed(bool on) { doubleSpeed_ = on; }
+  void SetFadeInTime(int32_t ms) { fadeInTime_ = ms; }
 
  protected:
   void Run() override;
@@ -80,54 +72,41 @@ class UOggThread : public UThread {
 
  private:
   enum class Serviced { kContinue, kLeavePasses, kEnd };
+  enum class Wait { kWrite, kStop };
   template <class F>
   void Update(F change);
+  void ClearShared();
   bool StartPlayback(bool loop, double loopPoint);
-  bool RunBody();  // the streaming loop; returns when playback ends for any reason
+  void Stream();  // returns when playback ends for any reason
+  Wait WaitToWrite(uint32_t writeCursor, uint32_t block);
   void EndSequence();
   Serviced ServiceRequests();
-  bool FillBlock(uint8_t* p1, uint32_t n1, uint8_t* p2, uint32_t n2, bool loop, bool doubleSpeed, double loopPoint);
-  bool ReadOgg(uint8_t* dst, long count, bool loop, double loopPoint);
-  bool ReadWave(uint8_t* dst, long count, bool loop);
-  bool ReadOggDouble(uint8_t* dst, uint32_t n, bool loop, double loopPoint);
-  long Decode(uint8_t* dst, long count);
-  bool SeekOggLoop(double loopPoint);
-  bool SeekWaveLoop();
+  bool FillBlock(uint8_t* p1, uint32_t n1, uint8_t* p2, uint32_t n2, const SharedState& play);
+  bool ReadPiece(uint8_t* dst, uint32_t n, const SharedState& play);
+  bool ReadLooped(uint8_t* dst, size_t count, bool loop, double loopPoint);
+  bool SeekLoop(double loopPoint);
+  void Silence(uint8_t* p, size_t n) const;
 
   SharedState shared_{};
   UMixer* mixerOverride_ = nullptr;
   SoundClock* clockOverride_ = nullptr;
+  PcmSourceOpener opener_ = nullptr;
 
   // Worker-owned while it runs.
   UMixer* mixer_ = nullptr;
   SoundClock* clock_ = nullptr;
   MixBuffer* buffer_ = nullptr;
-  OggVorbis_File vf_{};
-  bool vfOpen_ = false;
-  uint8_t* scratch = nullptr;
-  char threadPath[256] = {};
-  StreamWindow window{};
-  int32_t threadOffset = 0, threadLength = 0;
-  uint32_t wavDataSize = 0;
-  int64_t wavDataRead = 0;
-  int64_t wavDataStart = 0;
-  int32_t isWave = 0;
-  int64_t wavLoopPosition = 0;
-  int32_t wavBits = 0;
-  bool hasLoopStart = false;
-  int32_t loopStart = 0;
-  int32_t loopLength = -1;
-  int32_t channels = 0;
+  std::unique_ptr<PcmSource> source_;
+  std::unique_ptr<uint8_t[]> scratch_;  // the double-speed decode block
 
-  // Main-thread settings.
-  char path[256] = {};
-  int32_t offset = 0;
-  int32_t length = 0;
-  int32_t volume = 0;
-  int32_t fadeInTime = 0;
-  int32_t pan = 0;
-  bool doubleSpeed = false;
-  bool fadingOut = false;
+  // Main-thread settings. The worker reads location_ too: only Open changes
+  // it, and Open stops the worker first.
+  ResourceLocation location_;
+  int32_t volume_ = 0;
+  int32_t fadeInTime_ = 0;
+  int32_t pan_ = 0;
+  bool doubleSpeed_ = false;
+  bool fadingOut_ = false;
 };
 
 }  // namespace qor

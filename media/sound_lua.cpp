@@ -7,6 +7,7 @@
 
 #include "host/binding.h"
 #include "host/modules.h"
+#include "host/options.h"
 #include "host/resource.h"
 #include "media/audio.h"
 #include "media/ogg_thread.h"
@@ -35,32 +36,19 @@ struct SoundRecord {
 
 UOggThread* CheckSound(lua_State* L) { return CheckRecord<SoundRecord>(L, 1, kClass)->Get(); }
 
-int32_t ClampToInt32(double v) {
-  if (!(v == v)) return 0;
-  if (v >= 2147483647.0) return INT32_MAX;
-  if (v <= -2147483648.0) return INT32_MIN;
-  return int32_t(v);  // truncation toward zero
-}
-
-int32_t ClampInteger(lua_Integer v) {
-  return v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : int32_t(v);
-}
-
 // The device normally opens with the window; a game that plays before that gets it here.
 void EnsureAudioDevice() {
   static bool reported = false;
   if (AudioDeviceOpen()) return;
+  AudioOptions options;
+  options.driver = g_options.audioDriver;
+  options.headless = g_options.headless;
+  options.capturePath = g_options.audioCapture;
   std::string error;
-  if (!OpenAudioDevice(&error) && !reported) {
+  if (!OpenAudioDevice(options, &error) && !reported) {
     reported = true;
     fprintf(stderr, "qor: no audio device (%s); sounds are silent\n", error.c_str());
   }
-}
-
-// Pushes t[key] (with metamethods, as lua_gettable does).
-void GetKey(lua_State* L, const char* key) {
-  lua_pushstring(L, key);
-  lua_gettable(L, 2);
 }
 
 int SoundCreate(lua_State* L) {
@@ -75,94 +63,53 @@ int SoundPlay(lua_State* L) {
 
   // Every key is read into plain locals before any C++ object exists, so the
   // messages below can be raised safely.
+  static const char kNameMessage[] = "OGG再生設定：nameにファイル名を渡してください。";
   char name[256];
-  GetKey(L, "name");
-  if (!lua_isstring(L, -1)) RaiseMessage(L, "OGG再生設定：nameにファイル名を渡してください。");
-  const char* s = lua_tostring(L, -1);
+  const char* s = OptStringField(L, 2, "name", kNameMessage);
+  if (!s) RaiseMessage(L, "%s", kNameMessage);
   size_t len = strlen(s);
   if (len > 255) RaiseMessage(L, "ファイル\"%s\"が開けませんでした。", s);
   memcpy(name, s, len + 1);
   lua_pop(L, 1);
 
-  GetKey(L, "loop");
-  bool loop = lua_toboolean(L, -1);
-  lua_pop(L, 1);
-
-  double loopPoint = 0.0;
-  GetKey(L, "looppoint");
-  if (!lua_isnil(L, -1)) {
-    if (!lua_isnumber(L, -1))
-      RaiseMessage(L, "OGG再生設定：looppointにはループ位置（少数で秒単位）を指定してください。");
-    loopPoint = lua_tonumber(L, -1);
-  }
-  lua_pop(L, 1);
-
-  lua_Integer volume = 1;  // 1 lies outside the volume range and stands for "not given"
-  GetKey(L, "volume");
-  if (!lua_isnil(L, -1)) {
-    if (!lua_isnumber(L, -1)) RaiseMessage(L, "OGG再生設定：volumeには数値(0～-10000)を指定してください。");
-    volume = lua_tointeger(L, -1);
-  }
-  lua_pop(L, 1);
-
-  lua_Integer speed = 1;
-  GetKey(L, "speed");
-  if (!lua_isnil(L, -1)) {
-    if (!lua_isnumber(L, -1)) RaiseMessage(L, "OGG再生速度：speedには数値(1もしくは2)を指定してください。");
-    speed = lua_tointeger(L, -1);
-  }
-  lua_pop(L, 1);
-
-  bool hasPan = false;
-  lua_Integer pan = 0;
-  GetKey(L, "pan");
-  if (!lua_isnil(L, -1)) {
-    if (!lua_isnumber(L, -1)) RaiseMessage(L, "OGG再生設定：panには数値(-10000～-10000)を指定してください。");
-    pan = lua_tointeger(L, -1);
-    hasPan = true;
-  }
-  lua_pop(L, 1);
-
-  double fadeIn = 0.0;
-  GetKey(L, "fadein");
-  if (!lua_isnil(L, -1)) {
-    if (!lua_isnumber(L, -1)) RaiseMessage(L, "OGG再生設定：fadeintimeには数値(少数：秒単位)を指定してください。");
-    fadeIn = lua_tonumber(L, -1);
-  }
-  lua_pop(L, 1);
+  bool loop = BoolField(L, 2, "loop");
+  double loopPoint =
+      OptNumberField(L, 2, "looppoint", 0.0, "OGG再生設定：looppointにはループ位置（少数で秒単位）を指定してください。");
+  // 1 lies outside the volume range and stands for "not given".
+  int volume = OptIntField(L, 2, "volume", 1, "OGG再生設定：volumeには数値(0～-10000)を指定してください。");
+  int speed = OptIntField(L, 2, "speed", 1, "OGG再生速度：speedには数値(1もしくは2)を指定してください。");
+  // Read as a number so the key is looked up once. NaN stands for "not
+  // given": a NaN pan reads as 0, the pan an absent one plays with anyway.
+  double pan = OptNumberField(L, 2, "pan", std::nan(""), "OGG再生設定：panには数値(-10000～-10000)を指定してください。");
+  double fadeIn = OptNumberField(L, 2, "fadein", 0.0, "OGG再生設定：fadeintimeには数値(少数：秒単位)を指定してください。");
   ClearStack(L);
 
   UOggThread* t = rec->Get();
   if (!t) return 0;
-
-  enum { kOpened, kOpenFailed, kMissing, kArchiveFailed } outcome;
-  char archiveName[256] = {};
-  {
+  RunGuarded(L, [&](Outcome& out) {
     EnsureAudioDevice();
-    ResourceLocation loc;
-    if (!FindResource(name, &loc)) {
-      outcome = kMissing;
-    } else if (!loc.archived) {
-      outcome = t->Open(loc.path.c_str(), 0, 0) ? kOpened : kOpenFailed;
-    } else {
-      snprintf(archiveName, sizeof archiveName, "%s", loc.path.c_str());
-      outcome = t->Open(loc.path.c_str(), loc.offset, loc.size) ? kOpened : kArchiveFailed;
+    ResourceLocation where;
+    if (!FindResource(name, &where)) {
+      out.Fail("ファイル\"%s\"がありませんでした。", name);
+      return;
     }
-  }
-  if (outcome == kOpenFailed) RaiseMessage(L, "ファイル\"%s\"が開けませんでした。", name);
-  if (outcome == kMissing) RaiseMessage(L, "ファイル\"%s\"がありませんでした。", name);
-  if (outcome == kArchiveFailed)
-    RaiseMessage(L, "ファイル\"%s\"がアーカイブ\"%s\"から開けませんでした。", name, archiveName);
-
-  t->SetDoubleSpeed(speed == 2);
-  if (volume != 1) t->SetVolume(ClampInteger(volume));
-  if (hasPan) t->SetPan(ClampInteger(pan));
-  if (fadeIn > 0) t->SetFadeInTime(ClampToInt32(fadeIn * 1000.0));
-  if (loopPoint != 0.0 || loopPoint != loopPoint) {
-    t->PlayWithLoopPoint(loopPoint);
-  } else {
-    t->Play(loop);
-  }
+    if (!t->Open(where)) {
+      if (where.archived)
+        out.Fail("ファイル\"%s\"がアーカイブ\"%.255s\"から開けませんでした。", name, where.path.c_str());
+      else
+        out.Fail("ファイル\"%s\"が開けませんでした。", name);
+      return;
+    }
+    t->SetDoubleSpeed(speed == 2);
+    if (volume != 1) t->SetVolume(volume);
+    if (pan == pan) t->SetPan(NumberToInt(pan));
+    if (fadeIn > 0) t->SetFadeInTime(NumberToInt(fadeIn * 1000.0));
+    if (loopPoint != 0.0 || loopPoint != loopPoint) {
+      t->PlayWithLoopPoint(loopPoint);
+    } else {
+      t->Play(loop);
+    }
+  });
   return 0;
 }
 
@@ -174,7 +121,7 @@ int SoundStop(lua_State* L) {
 
 int SoundVolume(lua_State* L) {
   UOggThread* t = CheckSound(L);
-  int32_t v = ClampInteger(luaL_checkinteger(L, 2));
+  int v = CheckInt(L, 2);
   if (t) t->SetVolume(v);
   ClearStack(L);
   return 0;
@@ -182,7 +129,7 @@ int SoundVolume(lua_State* L) {
 
 int SoundPan(lua_State* L) {
   UOggThread* t = CheckSound(L);
-  int32_t p = ClampInteger(luaL_checkinteger(L, 2));
+  int p = CheckInt(L, 2);
   if (t) t->SetPan(p);
   ClearStack(L);
   return 0;
@@ -190,7 +137,7 @@ int SoundPan(lua_State* L) {
 
 int SoundFadeOut(lua_State* L) {
   UOggThread* t = CheckSound(L);
-  int32_t ms = ClampToInt32(luaL_checknumber(L, 2));
+  int ms = CheckInt(L, 2);
   if (t) t->FadeOut(ms);
   ClearStack(L);
   return 0;

@@ -34,7 +34,13 @@ void UThread::Entry(UThread* self) {
   if (pthread_setschedparam(pthread_self(), SCHED_RR, &sp) != 0) {
     setpriority(PRIO_PROCESS, pid_t(syscall(SYS_gettid)), -5);
   }
-  self->Run();
+  try {
+    self->Run();
+  } catch (...) {
+    // Run ends its own work on a failure; whatever still escapes must not
+    // end the process, and the object then counts as stopped.
+    self->MarkEnded();
+  }
 }
 
 void UThread::StartThread() {

@@ -30,7 +30,8 @@ class UThread {
   virtual void Run() = 0;
   // Called right after a stop request is raised, to cut a worker's wait short.
   virtual void WakeForStop() {}
-  // The worker's last step: clears the record under the lock.
+  // The worker's last step: clears the record under the lock. An exception
+  // that escapes Run is caught around it and ends the worker the same way.
   void MarkEnded();
   // The worker's pause between polls: up to `ms` milliseconds, ended at once
   // by a stop request, so stopping (and exiting) never waits out a poll step.

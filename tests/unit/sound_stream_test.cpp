@@ -3,20 +3,29 @@
 #include <gtest/gtest.h>
 #include <vorbis/vorbisfile.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <new>
 #include <vector>
 
 #include "media/mixer.h"
+#include "host/resource_stream.h"
 #include "media/ogg_thread.h"
+#include "media/pcm_source.h"
 #include "media/sound_clock.h"
 
 namespace qor {
 namespace {
 
 std::string Fixture(const char* name) { return std::string(QOR_FIXTURES) + "/sound/" + name; }
+ResourceLocation Loose(const std::string& path) { return ResourceLocation{path, 0, 0, false}; }
+ResourceLocation Member(const std::string& archive, uint32_t offset, uint32_t size) {
+  return ResourceLocation{archive, offset, size, true};
+}
 
 // Decodes a whole Ogg file the way the worker does (16-bit little-endian).
 std::vector<int16_t> DecodeOgg(const std::string& path) {
@@ -113,105 +122,98 @@ struct Rig {
   std::vector<int16_t> out;  // interleaved stereo
 };
 
-TEST(SoundStream, OggLoopTagsRepeatTheTaggedSpanSampleExactly) {
-  const auto ref = DecodeOgg(Fixture("loop_44100.ogg"));
-  ASSERT_GT(ref.size(), size_t(2 * 140000));
-  Rig rig(44100);
+// Frames [from, to) of interleaved PCM (to = SIZE_MAX: the end).
+std::vector<int16_t> Frames(const std::vector<int16_t>& pcm, size_t from, size_t to = SIZE_MAX, int channels = 2) {
+  to = std::min(to * channels, pcm.size()) / channels;
+  return std::vector<int16_t>(pcm.begin() + from * channels, pcm.begin() + to * channels);
+}
+
+std::vector<int16_t> Then(std::vector<int16_t> a, const std::vector<int16_t>& b, int times = 1) {
+  for (int i = 0; i < times; ++i) a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+// One play of `where` on a fresh rig at `rate`: from `loopPoint` when it is
+// not 0, else Play(loop); for `ms`, or with ms = 0 until it ends by itself,
+// after which the output must be silence and the buffer gone.
+struct Played {
+  std::vector<int16_t> out;
+  bool running;
+};
+Played PlayFor(const ResourceLocation& where, int rate, bool loop, double loopPoint, int ms) {
+  Rig rig(rate);
   UOggThread* s = rig.NewSound();
-  ASSERT_TRUE(s->Open(Fixture("loop_44100.ogg").c_str(), 0, 0));
-  s->Play(true);
-  rig.Run(7000);
-  EXPECT_TRUE(s->IsRunning());
-  // Frames 0 .. 132298, then 44100 .. 132298 again and again (88199 per pass).
-  std::vector<int16_t> want(ref.begin(), ref.begin() + 2 * 132299);
-  for (int pass = 0; pass < 2; ++pass) want.insert(want.end(), ref.begin() + 2 * 44100, ref.begin() + 2 * 132299);
-  ASSERT_GE(rig.out.size(), want.size());
-  size_t mismatches = 0;
-  int worst = 0;
-  for (size_t i = 0; i < want.size(); ++i) {
-    int d = std::abs(int(rig.out[i]) - int(want[i]));
-    if (d) ++mismatches;
-    worst = std::max(worst, d);
+  EXPECT_TRUE(s->Open(where));
+  if (loopPoint != 0.0) {
+    s->PlayWithLoopPoint(loopPoint);
+  } else {
+    s->Play(loop);
   }
-  EXPECT_EQ(mismatches, 0u) << "largest difference " << worst;
+  if (ms) {
+    rig.Run(ms);
+  } else {
+    EXPECT_TRUE(rig.RunUntilQuiet(15000));
+    EXPECT_EQ(rig.mixer.BufferCount(), 0u);
+  }
+  return {rig.out, s->IsRunning()};
 }
 
-TEST(SoundStream, LoopTagsAreIgnoredWithoutLoopingAndTheSoundEnds) {
-  const auto ref = DecodeOgg(Fixture("loop_44100.ogg"));
-  Rig rig(44100);
-  UOggThread* s = rig.NewSound();
-  ASSERT_TRUE(s->Open(Fixture("loop_44100.ogg").c_str(), 0, 0));
-  s->Play(false);
-  EXPECT_TRUE(s->IsRunning());
-  ASSERT_TRUE(rig.RunUntilQuiet(15000));
-  ASSERT_GE(rig.out.size(), ref.size());
-  EXPECT_EQ(0, memcmp(rig.out.data(), ref.data(), ref.size() * 2));
-  // After the data: silence, and the buffer is gone.
-  for (size_t i = ref.size(); i < rig.out.size(); ++i) ASSERT_EQ(rig.out[i], 0) << i;
-  EXPECT_EQ(rig.mixer.BufferCount(), 0u);
-  // The last audio has been played out before the worker stopped.
-  EXPECT_GE(rig.out.size(), ref.size());
+// The output starts with `want`; with `thenSilent`, nothing but silence follows.
+testing::AssertionResult Plays(const Played& got, const std::vector<int16_t>& want, bool thenSilent = false) {
+  if (got.out.size() < want.size())
+    return testing::AssertionFailure() << "only " << got.out.size() << " of " << want.size() << " samples";
+  auto diff = std::mismatch(want.begin(), want.end(), got.out.begin());
+  if (diff.first != want.end())
+    return testing::AssertionFailure() << "sample " << (diff.first - want.begin()) << ": " << *diff.second
+                                       << " instead of " << *diff.first;
+  for (size_t i = want.size(); thenSilent && i < got.out.size(); ++i)
+    if (got.out[i]) return testing::AssertionFailure() << "sound at " << i << " after the data";
+  return testing::AssertionSuccess();
 }
 
-TEST(SoundStream, OggWithoutTagsLoopsFromTheLoopPoint) {
-  const auto ref = DecodeOgg(Fixture("plain_1500ms.ogg"));
-  Rig rig(44100);
-  UOggThread* s = rig.NewSound();
-  ASSERT_TRUE(s->Open(Fixture("plain_1500ms.ogg").c_str(), 0, 0));
-  s->PlayWithLoopPoint(0.5);
-  rig.Run(3000);
-  std::vector<int16_t> want(ref);
-  want.insert(want.end(), ref.begin() + 2 * 22050, ref.end());
-  ASSERT_GE(rig.out.size(), want.size());
-  EXPECT_EQ(0, memcmp(rig.out.data(), want.data(), want.size() * 2));
+TEST(SoundStream, OggLoopTagsAndLoopPoints) {
+  const auto tagged = DecodeOgg(Fixture("loop_44100.ogg"));
+  ASSERT_GT(tagged.size(), size_t(2 * 140000));
+  // LOOPSTART=44100, LOOPLENGTH=88200: frames 0 .. 132298, then 44100 .. 132298 again and again.
+  Played p = PlayFor(Loose(Fixture("loop_44100.ogg")), 44100, true, 0, 7000);
+  EXPECT_TRUE(Plays(p, Then(Frames(tagged, 0, 132299), Frames(tagged, 44100, 132299), 2)));
+  EXPECT_TRUE(p.running);
+  // Without looping the tags are ignored: the data, silence, the end.
+  EXPECT_TRUE(Plays(PlayFor(Loose(Fixture("loop_44100.ogg")), 44100, false, 0, 0), tagged, true));
+
+  const auto plain = DecodeOgg(Fixture("plain_1500ms.ogg"));
+  EXPECT_TRUE(Plays(PlayFor(Loose(Fixture("plain_1500ms.ogg")), 44100, true, 0.5, 3000),
+                    Then(plain, Frames(plain, 22050))));
+  // A 2205-frame loop is crossed many times by one refill; "loopstart=" in lower case is not a tag.
+  const auto shortLoop = DecodeOgg(Fixture("tags_short.ogg"));
+  EXPECT_TRUE(Plays(PlayFor(Loose(Fixture("tags_short.ogg")), 44100, true, 0, 3000),
+                    Then(Frames(shortLoop, 0, 24254), Frames(shortLoop, 22050, 24254), 38)));
+  // LOOPLENGTH=1 leaves no frames to loop: the data loops from its end to LOOPSTART.
+  const auto len1 = DecodeOgg(Fixture("tags_len1.ogg"));
+  EXPECT_TRUE(Plays(PlayFor(Loose(Fixture("tags_len1.ogg")), 44100, true, 0, 3000), Then(len1, Frames(len1, 22050))));
+  // LOOPSTART past the end: the loop seek fails, the rest is silence and the sound ends.
+  EXPECT_TRUE(Plays(PlayFor(Loose(Fixture("tags_far.ogg")), 44100, true, 0, 0), DecodeOgg(Fixture("tags_far.ogg")), true));
 }
 
-TEST(SoundStream, ShortDegenerateAndUnreachableLoopTags) {
-  {
-    // A 2205-frame loop is crossed many times by one refill; "loopstart=" in
-    // lower case is not a tag.
-    const auto ref = DecodeOgg(Fixture("tags_short.ogg"));
-    Rig rig(44100);
-    UOggThread* s = rig.NewSound();
-    ASSERT_TRUE(s->Open(Fixture("tags_short.ogg").c_str(), 0, 0));
-    s->Play(true);
-    rig.Run(3000);
-    std::vector<int16_t> want(ref.begin(), ref.begin() + 2 * 24254);
-    while (want.size() < 2 * 44100 * 2) want.insert(want.end(), ref.begin() + 2 * 22050, ref.begin() + 2 * 24254);
-    ASSERT_GE(rig.out.size(), want.size());
-    EXPECT_EQ(0, memcmp(rig.out.data(), want.data(), want.size() * 2));
-  }
-  {
-    // LOOPLENGTH=1 leaves no samples to loop: the data loops from its end to LOOPSTART.
-    const auto ref = DecodeOgg(Fixture("tags_len1.ogg"));
-    Rig rig(44100);
-    UOggThread* s = rig.NewSound();
-    ASSERT_TRUE(s->Open(Fixture("tags_len1.ogg").c_str(), 0, 0));
-    s->Play(true);
-    rig.Run(3000);
-    std::vector<int16_t> want(ref);
-    want.insert(want.end(), ref.begin() + 2 * 22050, ref.end());
-    ASSERT_GE(rig.out.size(), want.size());
-    EXPECT_EQ(0, memcmp(rig.out.data(), want.data(), want.size() * 2));
-  }
-  {
-    // LOOPSTART past the end: the loop seek fails, the rest is silence and the sound ends.
-    const auto ref = DecodeOgg(Fixture("tags_far.ogg"));
-    Rig rig(44100);
-    UOggThread* s = rig.NewSound();
-    ASSERT_TRUE(s->Open(Fixture("tags_far.ogg").c_str(), 0, 0));
-    s->Play(true);
-    ASSERT_TRUE(rig.RunUntilQuiet(10000));
-    EXPECT_EQ(0, memcmp(rig.out.data(), ref.data(), ref.size() * 2));
-    for (size_t i = ref.size(); i < rig.out.size(); ++i) ASSERT_EQ(rig.out[i], 0);
-  }
+TEST(SoundStream, WavLoopPoints) {
+  // 1.5 s returns to the data start + 264600 bytes.
+  const auto stereo = WavSamples(Fixture("tone_44100_s16.wav"));  // 2 s
+  EXPECT_TRUE(Plays(PlayFor(Loose(Fixture("tone_44100_s16.wav")), 44100, true, 1.5, 3500),
+                    Then(stereo, Frames(stereo, 66150), 2)));
+  // A 50 ms loop is crossed many times by every one-second refill.
+  const auto mono = WavSamples(Fixture("tone_48000_m16.wav"));  // 1.5 s, 72000 frames
+  Played p = PlayFor(Loose(Fixture("tone_48000_m16.wav")), 48000, true, 1.45, 4000);
+  EXPECT_TRUE(Plays(p, ToStereo(Then(mono, Frames(mono, 69600, SIZE_MAX, 1), 40))));
+  EXPECT_TRUE(p.running);
+  // A loop point past the data yields nothing: the sound ends instead of spinning.
+  EXPECT_TRUE(Plays(PlayFor(Loose(Fixture("tone_48000_m16.wav")), 48000, true, 10.0, 0), ToStereo(mono), true));
 }
 
-TEST(SoundStream, DoubleSpeedKeepsHalfOfEverySixteenKilobytes) {
+TEST(SoundStream, DoubleSpeedKeepsHalfOfEverySixteenKilobytesOfOggOnly) {
   const auto ref = DecodeOgg(Fixture("loop_44100.ogg"));
   Rig rig(44100);
   UOggThread* s = rig.NewSound();
-  ASSERT_TRUE(s->Open(Fixture("loop_44100.ogg").c_str(), 0, 0));
+  ASSERT_TRUE(s->Open(Loose(Fixture("loop_44100.ogg"))));
   s->SetDoubleSpeed(true);
   s->Play(false);
   rig.Run(1500);
@@ -220,85 +222,48 @@ TEST(SoundStream, DoubleSpeedKeepsHalfOfEverySixteenKilobytes) {
     size_t src = f / 2048 * 4096 + f % 2048;
     ASSERT_EQ(rig.out[2 * f], ref[2 * src]) << f;
   }
+  // A WAV plays at normal speed.
+  const auto wav = WavSamples(Fixture("tone_44100_s16.wav"));
+  ASSERT_TRUE(s->Open(Loose(Fixture("tone_44100_s16.wav"))));
+  s->SetDoubleSpeed(true);
+  size_t at = rig.out.size();
+  s->Play(false);
+  ASSERT_TRUE(rig.RunUntilQuiet(10000));
+  EXPECT_TRUE(Plays({std::vector<int16_t>(rig.out.begin() + at, rig.out.end()), false}, wav, true));
 }
 
-TEST(SoundStream, WavFromDiskAndFromAnArchiveRegionPlayTheSameSamples) {
-  const std::string wav = Fixture("tone_44100_s16.wav");
-  const auto data = WavSamples(wav);
-  // The region: the WAV's bytes between unrelated bytes, as in an archive.
-  std::string region = testing::TempDir() + "sound_region.bin";
-  auto bytes = ReadFile(wav);
-  {
-    FILE* f = fopen(region.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::vector<uint8_t> junk(12345, 'd');  // 'd' bytes must not confuse the "data" scan
-    fwrite(junk.data(), 1, junk.size(), f);
-    fwrite(bytes.data(), 1, bytes.size(), f);
-    fwrite(junk.data(), 1, 999, f);
-    fclose(f);
-  }
-  for (int archived = 0; archived < 2; ++archived) {
-    Rig rig(44100);
-    UOggThread* s = rig.NewSound();
-    if (archived)
-      ASSERT_TRUE(s->Open(region.c_str(), 12345, int64_t(bytes.size())));
-    else
-      ASSERT_TRUE(s->Open(wav.c_str(), 0, 0));
-    s->Play(false);
-    ASSERT_TRUE(rig.RunUntilQuiet(10000));
-    ASSERT_GE(rig.out.size(), data.size());
-    EXPECT_EQ(0, memcmp(rig.out.data(), data.data(), data.size() * 2)) << "archived " << archived;
-    for (size_t i = data.size(); i < rig.out.size(); ++i) ASSERT_EQ(rig.out[i], 0);
-  }
-  remove(region.c_str());
+// The sound's bytes between unrelated bytes, as an archive stores them.
+std::string WriteRegion(const std::vector<uint8_t>& bytes, const char* name) {
+  std::string path = testing::TempDir() + name;
+  FILE* f = fopen(path.c_str(), "wb");
+  std::vector<uint8_t> junk(12345, 'd');  // 'd' bytes must not confuse the "data" scan
+  fwrite(junk.data(), 1, junk.size(), f);
+  fwrite(bytes.data(), 1, bytes.size(), f);
+  fwrite(junk.data(), 1, 999, f);
+  fclose(f);
+  return path;
 }
 
-TEST(SoundStream, WavLoopPointReturnsToTheFramePastTheDataStart) {
-  const auto data = WavSamples(Fixture("tone_44100_s16.wav"));  // 2 s stereo
-  Rig rig(44100);
-  UOggThread* s = rig.NewSound();
-  ASSERT_TRUE(s->Open(Fixture("tone_44100_s16.wav").c_str(), 0, 0));
-  s->PlayWithLoopPoint(1.5);  // data start + 264600 bytes
-  rig.Run(3500);
-  std::vector<int16_t> want(data);
-  for (int pass = 0; pass < 2; ++pass) want.insert(want.end(), data.begin() + 132300, data.end());
-  ASSERT_GE(rig.out.size(), want.size());
-  EXPECT_EQ(0, memcmp(rig.out.data(), want.data(), want.size() * 2));
-}
-
-TEST(SoundStream, LoopsShorterThanABlockAndLoopsPastTheEnd) {
-  const auto data = WavSamples(Fixture("tone_48000_m16.wav"));  // 1.5 s mono, 72000 frames
-  {
-    // A 50 ms loop is crossed many times by every one-second refill.
-    Rig rig(48000);
-    UOggThread* s = rig.NewSound();
-    ASSERT_TRUE(s->Open(Fixture("tone_48000_m16.wav").c_str(), 0, 0));
-    s->PlayWithLoopPoint(1.45);
-    rig.Run(4000);
-    std::vector<int16_t> want(data);
-    for (int pass = 0; pass < 40; ++pass) want.insert(want.end(), data.begin() + 69600, data.end());
-    want = ToStereo(want);
-    ASSERT_GE(rig.out.size(), want.size());
-    EXPECT_EQ(0, memcmp(rig.out.data(), want.data(), want.size() * 2));
-    EXPECT_TRUE(s->IsRunning());
-  }
-  {
-    // A loop point past the data yields nothing: the sound ends instead of spinning.
-    Rig rig(48000);
-    UOggThread* s = rig.NewSound();
-    ASSERT_TRUE(s->Open(Fixture("tone_48000_m16.wav").c_str(), 0, 0));
-    s->PlayWithLoopPoint(10.0);
-    ASSERT_TRUE(rig.RunUntilQuiet(10000));
-    auto want = ToStereo(data);
-    EXPECT_EQ(0, memcmp(rig.out.data(), want.data(), want.size() * 2));
-  }
+TEST(SoundStream, ArchiveMembersPlayLikeLooseFiles) {
+  const std::string wav = Fixture("tone_44100_s16.wav"), ogg = Fixture("plain_1500ms.ogg");
+  const auto wavBytes = ReadFile(wav), oggBytes = ReadFile(ogg);
+  const std::string wavRegion = WriteRegion(wavBytes, "sound_region.wav.bin");
+  const std::string oggRegion = WriteRegion(oggBytes, "sound_region.ogg.bin");
+  const auto wavData = WavSamples(wav), oggData = DecodeOgg(ogg);
+  EXPECT_TRUE(Plays(PlayFor(Loose(wav), 44100, false, 0, 0), wavData, true));
+  EXPECT_TRUE(Plays(PlayFor(Member(wavRegion, 12345, uint32_t(wavBytes.size())), 44100, false, 0, 0), wavData, true));
+  // A looping Ogg member seeks inside the member to start again.
+  EXPECT_TRUE(Plays(PlayFor(Member(oggRegion, 12345, uint32_t(oggBytes.size())), 44100, true, 0, 3200),
+                    Then(oggData, oggData)));
+  remove(wavRegion.c_str());
+  remove(oggRegion.c_str());
 }
 
 TEST(SoundStream, EightBitWavIsResampledToTheMixerRate) {
   auto bytes = ReadFile(Fixture("tone_22050_m8.wav"));
   Rig rig(44100);
   UOggThread* s = rig.NewSound();
-  ASSERT_TRUE(s->Open(Fixture("tone_22050_m8.wav").c_str(), 0, 0));
+  ASSERT_TRUE(s->Open(Loose(Fixture("tone_22050_m8.wav"))));
   s->Play(false);
   ASSERT_TRUE(rig.RunUntilQuiet(10000));
   // Every second output frame falls exactly on a source frame.
@@ -310,7 +275,7 @@ TEST(SoundStream, EightBitWavIsResampledToTheMixerRate) {
 TEST(SoundStream, FadeInAndFadeOutFollowTheLogarithmicCurve) {
   Rig rig(44100);
   UOggThread* s = rig.NewSound();
-  ASSERT_TRUE(s->Open(Fixture("loop_44100.ogg").c_str(), 0, 0));
+  ASSERT_TRUE(s->Open(Loose(Fixture("loop_44100.ogg"))));
   s->SetFadeInTime(1000);
   s->Play(true);
   rig.Run(10);
@@ -320,7 +285,7 @@ TEST(SoundStream, FadeInAndFadeOutFollowTheLogarithmicCurve) {
   rig.Run(600);
   EXPECT_EQ(rig.Applied(s), 0);
 
-  ASSERT_TRUE(s->Open(Fixture("loop_44100.ogg").c_str(), 0, 0));
+  ASSERT_TRUE(s->Open(Loose(Fixture("loop_44100.ogg"))));
   s->SetVolume(-500);
   s->Play(true);
   rig.Run(200);
@@ -336,7 +301,7 @@ TEST(SoundStream, FadeInAndFadeOutFollowTheLogarithmicCurve) {
 TEST(SoundStream, VolumeDuringAFadeInCancelsItAndPanIsApplied) {
   Rig rig(44100);
   UOggThread* s = rig.NewSound();
-  ASSERT_TRUE(s->Open(Fixture("tone_44100_s16.wav").c_str(), 0, 0));
+  ASSERT_TRUE(s->Open(Loose(Fixture("tone_44100_s16.wav"))));
   s->SetFadeInTime(2000);
   s->Play(true);
   rig.Run(300);
@@ -366,7 +331,7 @@ TEST(SoundStream, PauseKeepsThePositionAndRequestsWaitForTheResume) {
   const auto data = WavSamples(Fixture("tone_44100_s16.wav"));
   Rig rig(44100);
   UOggThread* s = rig.NewSound();
-  ASSERT_TRUE(s->Open(Fixture("tone_44100_s16.wav").c_str(), 0, 0));
+  ASSERT_TRUE(s->Open(Loose(Fixture("tone_44100_s16.wav"))));
   s->Play(false);
   rig.Run(500);
   s->Pause();
@@ -391,11 +356,11 @@ TEST(SoundStream, PlayingAgainRestartsFromTheBeginning) {
   const auto data = WavSamples(Fixture("tone_44100_s16.wav"));
   Rig rig(44100);
   UOggThread* s = rig.NewSound();
-  ASSERT_TRUE(s->Open(Fixture("tone_44100_s16.wav").c_str(), 0, 0));
+  ASSERT_TRUE(s->Open(Loose(Fixture("tone_44100_s16.wav"))));
   s->Play(false);
   rig.Run(700);
   size_t restartAt = rig.out.size();
-  ASSERT_TRUE(s->Open(Fixture("tone_44100_s16.wav").c_str(), 0, 0));
+  ASSERT_TRUE(s->Open(Loose(Fixture("tone_44100_s16.wav"))));
   s->Play(false);
   rig.Run(500);
   EXPECT_EQ(rig.mixer.BufferCount(), 1u);
@@ -405,47 +370,68 @@ TEST(SoundStream, PlayingAgainRestartsFromTheBeginning) {
 TEST(SoundStream, MissingCorruptAndTruncatedFilesEndQuietly) {
   Rig rig(44100);
   UOggThread* s = rig.NewSound();
-  EXPECT_FALSE(s->Open(Fixture("absent.ogg").c_str(), 0, 0));
-  EXPECT_FALSE(s->Open(std::string(300, 'a').c_str(), 0, 0));  // longer than 255 bytes
+  EXPECT_FALSE(s->Open(Loose(Fixture("absent.ogg"))));
+  EXPECT_FALSE(s->Open(Loose(std::string(300, 'a'))));  // longer than 255 bytes
   for (const char* name : {"corrupt.ogg", "nodata.wav"}) {
-    ASSERT_TRUE(s->Open(Fixture(name).c_str(), 0, 0)) << name;
+    ASSERT_TRUE(s->Open(Loose(Fixture(name)))) << name;
     s->Play(true);
     EXPECT_TRUE(rig.RunUntilQuiet(200)) << name;
     EXPECT_EQ(rig.mixer.BufferCount(), 0u);
   }
   // A region past the end of the file reads nothing.
-  ASSERT_TRUE(s->Open(Fixture("tone_44100_s16.wav").c_str(), 1 << 24, 1000));
+  ASSERT_TRUE(s->Open(Member(Fixture("tone_44100_s16.wav"), 1 << 24, 1000)));
   s->Play(false);
   EXPECT_TRUE(rig.RunUntilQuiet(200));
   for (int16_t v : rig.out) ASSERT_EQ(v, 0);
 }
 
-TEST(SoundStream, WindowCallbacksStayInsideTheRegion) {
-  std::string path = testing::TempDir() + "sound_window.bin";
-  FILE* f = fopen(path.c_str(), "wb");
-  for (int i = 0; i < 100; ++i) fputc(i, f);
-  fclose(f);
-  StreamWindow w{fopen(path.c_str(), "rb"), 10, 20, 0};
-  fseek(w.file, 10, SEEK_SET);
-  uint8_t buf[64];
-  EXPECT_EQ(WindowRead(buf, 1, 5, &w), 5u);
-  EXPECT_EQ(buf[0], 10);
-  EXPECT_EQ(WindowTell(&w), 5);
-  EXPECT_EQ(WindowRead(buf, 4, 10, &w), 3u);  // 15 bytes left: three whole items
-  EXPECT_EQ(WindowTell(&w), 17);
-  EXPECT_EQ(WindowRead(buf, 4, 1, &w), 0u);
-  EXPECT_EQ(WindowSeek(&w, -1, SEEK_SET), -1);
-  EXPECT_EQ(WindowSeek(&w, 1, SEEK_END), -1);
-  EXPECT_EQ(WindowTell(&w), 17);  // a refused seek changes nothing
-  EXPECT_EQ(WindowSeek(&w, -4, SEEK_END), 0);
-  EXPECT_EQ(WindowRead(buf, 1, 64, &w), 4u);
-  EXPECT_EQ(buf[3], 29);
-  EXPECT_EQ(WindowSeek(&w, -2, SEEK_CUR), 0);
-  EXPECT_EQ(WindowRead(buf, 1, 1, &w), 1u);
-  EXPECT_EQ(buf[0], 28);
-  EXPECT_EQ(WindowClose(&w), 0);
-  EXPECT_EQ(w.file, nullptr);
-  remove(path.c_str());
+// A source that throws on its n-th read, as a decoder running out of memory would.
+int g_readsBeforeThrow = 0;
+class ThrowingSource final : public PcmSource {
+ public:
+  explicit ThrowingSource(std::unique_ptr<PcmSource> inner) : inner_(std::move(inner)) {
+    format_ = inner_->Format();
+  }
+  size_t Read(uint8_t* dst, size_t n) override {
+    if (g_readsBeforeThrow-- == 0) throw std::bad_alloc();
+    return inner_->Read(dst, n);
+  }
+  int64_t FramePosition() override { return inner_->FramePosition(); }
+  bool SeekFrame(int64_t frame) override { return inner_->SeekFrame(frame); }
+  bool SeekSeconds(double seconds) override { return inner_->SeekSeconds(seconds); }
+
+ private:
+  std::unique_ptr<PcmSource> inner_;
+};
+
+std::unique_ptr<PcmSource> OpenThrowing(std::unique_ptr<ResourceStream> stream) {
+  if (g_readsBeforeThrow < 0) throw std::bad_alloc();  // fails while opening
+  return std::make_unique<ThrowingSource>(OpenPcmSource(std::move(stream)));
+}
+
+TEST(SoundStream, AnExceptionOnTheWorkerEndsOnlyThatSound) {
+  Rig rig(44100);
+  UOggThread* s = rig.NewSound();
+  UOggThread* other = rig.NewSound();
+  s->SetBackend(&rig.mixer, &rig.clock, OpenThrowing);
+  ASSERT_TRUE(other->Open(Loose(Fixture("tone_44100_s16.wav"))));
+  other->Play(true);
+  for (int reads : {-1, 0, 3}) {  // while opening, on the first fill, while playing
+    g_readsBeforeThrow = reads;
+    ASSERT_TRUE(s->Open(Loose(Fixture("tone_44100_s16.wav"))));
+    s->Play(true);
+    rig.Run(3000);
+    EXPECT_FALSE(s->IsRunning()) << reads;
+    EXPECT_EQ(rig.mixer.BufferCount(), 1u) << reads;  // its buffer is gone; the other plays on
+    EXPECT_TRUE(other->IsRunning());
+  }
+  // The object plays normally again afterwards.
+  s->SetBackend(&rig.mixer, &rig.clock);
+  ASSERT_TRUE(s->Open(Loose(Fixture("tone_44100_s16.wav"))));
+  s->Play(true);
+  rig.Run(100);
+  EXPECT_TRUE(s->IsRunning());
+  EXPECT_EQ(rig.mixer.BufferCount(), 2u);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
--- Plays a two-second WAV to its end with --audio-capture recording the mixer's output.
+-- Plays a two-second WAV from the archive to its end with --audio-capture
+-- recording the mixer's output.
 local s = sound.create()
-s:play({name = "tone.wav"})
+s:play({name = "Sound\\tone.wav"})
 for _ = 1, 80 do
   if not s:isplaying() then break end
   os.execute("sleep 0.1")
