@@ -83,7 +83,7 @@ CreateFailure CreateScreenWork(int width, int height, char* reason, size_t reaso
   if (!OpenAudioDevice(&error)) {
     fprintf(stderr, "qor: the audio device cannot be opened: %s\n", error.c_str());
     EndBootLog();
-    platform::ShowMessageBox("DirectSoundの初期化に失敗しました。", "エラー", false);
+    ShowBox("DirectSoundの初期化に失敗しました。", "エラー", platform::BoxKind::kError);
     exit(-1);
   }
   WriteBootLog("DirectSoundの初期化に成功しました。次にDirect3Dを初期化します。");
@@ -129,7 +129,6 @@ CreateFailure CreateScreenWork(int width, int height, char* reason, size_t reaso
   WriteBootLog("ステートブロック作成成功");
   EndBootLog();
   if (g_options.failPresentOnce) d->FailNextPresent();
-  g_windowCreated = true;
   return CreateFailure::None;
 }
 
@@ -232,17 +231,19 @@ Device* RequireDevice(lua_State* L) {
   return g_screen.device.get();
 }
 
-void ShutdownScreen() {
+bool ShutdownScreen() {
   Device* d = g_screen.device.get();
-  if (d && !g_options.screenshot.empty()) {
-    if (!g_screenInternals.framePresented) {
+  bool written = g_options.screenshot.empty();
+  if (!g_options.screenshot.empty()) {
+    if (!d || !g_screenInternals.framePresented) {
       fprintf(stderr, "qor: no frame was presented; no screenshot written\n");
     } else {
       UBitmap shot{};
       if (BitmapCreate(&shot, d->BackWidth(), d->BackHeight())) {
         d->ReadFrontBuffer(reinterpret_cast<uint32_t*>(shot.pixels), shot.width * 4);
         std::string error;
-        if (!SavePng(shot, g_options.screenshot.c_str(), false, &error))
+        written = SavePng(shot, g_options.screenshot.c_str(), false, &error);
+        if (!written)
           fprintf(stderr, "qor: cannot write the screenshot \"%s\": %s\n", g_options.screenshot.c_str(), error.c_str());
         BitmapRelease(&shot);
       } else {
@@ -252,6 +253,7 @@ void ShutdownScreen() {
   }
   g_screen.device.reset();
   DestroyMainWindow();
+  return written;
 }
 
 }  // namespace qor

@@ -59,6 +59,7 @@ void ResetDevice();
 Device* RequireDevice(lua_State* L);
 
 // Exit clean-up: writes the --screenshot file, releases device and window.
-void ShutdownScreen();
+// False when a screenshot was asked for and none could be written.
+bool ShutdownScreen();
 
 }  // namespace qor

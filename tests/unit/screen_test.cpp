@@ -31,7 +31,6 @@ class Screen : public ::testing::Test {
     g_screen.device.reset();
     DestroyMainWindow();
     g_screen = UScreen();
-    g_windowCreated = false;
     L = luaL_newstate();
     luaL_openlibs(L);
     RegisterModules(L);
@@ -42,7 +41,6 @@ class Screen : public ::testing::Test {
     g_screen.device.reset();
     DestroyMainWindow();
     g_screen = UScreen();
-    g_windowCreated = false;
   }
 
   // Runs a chunk; returns "" or its error message converted back to UTF-8.
