@@ -15,6 +15,10 @@ bool DialogsOnDisplay(bool headless) {
   return (d && *d) || (w && *w);
 }
 
+unsigned MessageBoxFlags(BoxKind kind) {
+  return kind == BoxKind::kError ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
+}
+
 bool ShowMessageBox(const char* text, const char* title, BoxKind kind, const DialogSettings& settings) {
   bool question = kind == BoxKind::kQuestion;
   if (DialogsOnDisplay(settings.headless)) {
@@ -26,9 +30,7 @@ bool ShowMessageBox(const char* text, const char* title, BoxKind kind, const Dia
     } else {
       buttons[n++] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 1, "OK"};
     }
-    // Only the fatal error box looks like an error; okbox and yesnobox are plain.
-    Uint32 flags = kind == BoxKind::kError ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
-    SDL_MessageBoxData data{flags, settings.owner, title, text, n, buttons, nullptr};
+    SDL_MessageBoxData data{MessageBoxFlags(kind), settings.owner, title, text, n, buttons, nullptr};
     int pressed = 0;
     if (SDL_ShowMessageBox(&data, &pressed) == 0) return pressed == 1;
   }

@@ -19,6 +19,10 @@ struct DialogSettings {
 // returns true on Yes; the other kinds have one OK button and return true.
 bool ShowMessageBox(const char* text, const char* title, BoxKind kind, const DialogSettings& settings);
 
+// The SDL_MessageBoxFlags a box of that kind is shown with: only the fatal
+// error box looks like an error; okbox and yesnobox are plain information.
+unsigned MessageBoxFlags(BoxKind kind);
+
 // True when boxes are shown on a display (not headless, a display is named).
 bool DialogsOnDisplay(bool headless);
 

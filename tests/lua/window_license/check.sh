@@ -14,9 +14,8 @@ XDG_RUNTIME_DIR=$PWD/run TMPDIR=$PWD/tmp page_run xdg || exit 1
 [ ! -e run/qorlicense.html ] || { echo "the page was left behind at exit"; exit 1; }
 # Otherwise a new private folder in the temp folder. A link planted under the
 # page's name in the shared temp folder is neither followed nor removed.
-echo victim > victim.txt
 ln -s "$PWD/victim.txt" tmp/qorlicense.html
 env -u XDG_RUNTIME_DIR TMPDIR=$PWD/tmp bash -c "$(declare -f page_run); QOR='$QOR' page_run tmp" || exit 1
-[ "$(cat victim.txt)" = victim ] || { echo "the planted link was followed"; exit 1; }
+[ ! -e victim.txt ] || { echo "the planted link was followed"; exit 1; }
 [ -L tmp/qorlicense.html ] || { echo "the planted link was removed"; exit 1; }
 [ -z "$(ls -d tmp/qor-* 2>/dev/null)" ] || { echo "the private folder was left behind"; exit 1; }
