@@ -12,7 +12,7 @@
 #include "host/binding.h"
 #include "host/modules.h"
 #include "image/image_io.h"
-#include "image/text.h"
+#include "lua_harness.h"
 #include "texture_fake_device.h"
 
 using namespace qor;
@@ -44,20 +44,8 @@ class TextureLua : public ::testing::Test {
     g_screen.width = g_screen.height = 0;  // later tests map the mouse through this size
   }
 
-  // Runs a chunk; "" on success, else the error text in UTF-8.
-  std::string Run(const char* code) {
-    if (luaL_loadstring(L, code) != 0 || lua_pcall(L, 0, 0, 0) != 0) {
-      std::string err = AnsiToUtf8(lua_tostring(L, -1));
-      lua_pop(L, 1);
-      return err;
-    }
-    return "";
-  }
-  void Ok(const char* code) { ASSERT_EQ(Run(code), "") << code; }
-  void Fails(const char* code, const std::string& message) {
-    std::string err = Run(code);
-    EXPECT_NE(err.find(message), std::string::npos) << code << " gave: " << err;
-  }
+  void Ok(const char* code) { test::ExpectLuaOk(L, code); }
+  void Fails(const char* code, const std::string& message) { test::ExpectLuaFails(L, code, message); }
   UTexture* Global(const char* name) {
     lua_getglobal(L, name);
     auto* t = static_cast<UTexture*>(lua_touserdata(L, -1));

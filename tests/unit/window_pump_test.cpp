@@ -15,6 +15,7 @@
 #include "host/license_page.h"
 #include "host/options.h"
 #include "host/window.h"
+#include "lua_harness.h"
 
 using namespace qor;
 
@@ -44,7 +45,7 @@ class Pump : public ::testing::Test {
   }
   void TearDown() override { lua_close(L); }
 
-  void Run(const char* lua) { ASSERT_EQ(luaL_dostring(L, lua), 0) << lua_tostring(L, -1); }
+  void Run(const char* lua) { test::ExpectLuaOk(L, lua); }
   lua_Integer Global(const char* name) {
     lua_getglobal(L, name);
     lua_Integer v = lua_tointeger(L, -1);
