@@ -6,11 +6,13 @@
 
 using namespace qor;
 
-TEST(EncodingZenkaku, AsciiBecomesFullWidth) {
+TEST(EncodingZenkaku, AsciiBecomesFullWidthTheRestIsKept) {
   EXPECT_EQ(ZenkakuUtf8("Abz 09"), "Ａｂｚ　０９");
   EXPECT_EQ(ZenkakuUtf8("!\"#'-@[\\]^_`{|}~"), "！＂＃＇－＠［＼］＾＿｀｛｜｝～");
   EXPECT_EQ(ZenkakuUtf8("a\tb\n"), "ａ\tｂ\n");  // control characters stay
   EXPECT_EQ(ZenkakuUtf8(""), "");
+  EXPECT_EQ(ZenkakuUtf8("漢字カナＡ"), "漢字カナＡ");  // full-width already: kept
+  EXPECT_EQ(ZenkakuUtf8("é☃"), "？？");  // not in CP932: '?', which then widens
 }
 
 TEST(EncodingZenkaku, EveryResultSurvivesCp932) {
@@ -35,9 +37,4 @@ TEST(EncodingZenkaku, HalfWidthKatakanaAndMarks) {
   // Marks that do not combine stand alone as full-width marks.
   EXPECT_EQ(ZenkakuUtf8("ﾞﾟｱﾞｶﾟﾊﾞﾞ"), "゛゜ア゛カ゜バ゛");
   EXPECT_EQ(ZenkakuUtf8("ﾜﾞ"), "ワ゛");  // ヷ has no CP932 code
-}
-
-TEST(EncodingZenkaku, FullWidthAndOutsideCp932) {
-  EXPECT_EQ(ZenkakuUtf8("漢字カナＡ"), "漢字カナＡ");
-  EXPECT_EQ(ZenkakuUtf8("é☃"), "？？");  // not in CP932: '?', which then widens
 }
