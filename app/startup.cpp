@@ -53,8 +53,8 @@ StartupStatus StartScreen(int width, int height, std::string* reason) {
   if (!OpenAudioDevice(audio, &error)) {
     fprintf(stderr, "qor: the audio device cannot be opened: %s\n", error.c_str());
     EndBootLog();
-    platform::ShowMessageBox("DirectSoundの初期化に失敗しました。", "エラー", false);
-    exit(-1);
+    ShowBox("DirectSoundの初期化に失敗しました。", "エラー", platform::BoxKind::kError);
+    EndProcess(-1);
   }
   WriteBootLog("DirectSoundの初期化に成功しました。次にDirect3Dを初期化します。");
   WriteBootLog("IDirect3D9のインスタンスの作成に成功しました。次に、デフォルトディスプレイアダプタの表示能力を調べます。");
@@ -70,7 +70,6 @@ StartupStatus StartScreen(int width, int height, std::string* reason) {
     return StartupStatus::DeviceFailed;
   }
   EndBootLog();
-  g_windowCreated = true;
   return StartupStatus::Ok;
 }
 

@@ -181,17 +181,19 @@ GfxStatus RepaintScreen() {
   return RecoverLostDevice();
 }
 
-void ShutdownScreen() {
+bool ShutdownScreen() {
   Device* d = g_screen.device.get();
-  if (d && !g_options.screenshot.empty()) {
-    if (!g_screenInternals.framePresented) {
+  bool written = g_options.screenshot.empty();
+  if (!g_options.screenshot.empty()) {
+    if (!d || !g_screenInternals.framePresented) {
       fprintf(stderr, "qor: no frame was presented; no screenshot written\n");
     } else {
       UBitmap shot{};
       if (BitmapCreate(&shot, d->BackWidth(), d->BackHeight())) {
         d->ReadFrontBuffer(reinterpret_cast<uint32_t*>(shot.pixels), shot.width * 4);
         std::string error;
-        if (!SavePng(shot, g_options.screenshot.c_str(), false, &error))
+        written = SavePng(shot, g_options.screenshot.c_str(), false, &error);
+        if (!written)
           fprintf(stderr, "qor: cannot write the screenshot \"%s\": %s\n", g_options.screenshot.c_str(), error.c_str());
         BitmapRelease(&shot);
       } else {
@@ -201,6 +203,7 @@ void ShutdownScreen() {
   }
   g_screen.device.reset();
   g_screenInternals.window = nullptr;
+  return written;
 }
 
 }  // namespace qor

@@ -104,6 +104,7 @@ GfxStatus RecoverLostDevice();
 GfxStatus ResetDevice();
 
 // Exit clean-up: writes the --screenshot file and releases the device.
-void ShutdownScreen();
+// False when a screenshot was asked for and none could be written.
+bool ShutdownScreen();
 
 }  // namespace qor

@@ -41,8 +41,8 @@ int ArchiveDofile(lua_State* L) {
 // archive.seek(name): selects a loose file or a member for archive.read.
 int ArchiveSeek(lua_State* L) {
   const char* name = luaL_checkstring(L, 1);
-  bool found;
-  {
+  bool found = false;
+  RunGuarded(L, [&](Outcome&) {
     ResourceLocation loc;
     found = FindResource(name, &loc);
     if (found) {
@@ -51,7 +51,7 @@ int ArchiveSeek(lua_State* L) {
       g_selection.size = loc.size;
       g_selection.loose = !loc.archived;
     }
-  }
+  });
   ClearStack(L);
   lua_pushboolean(L, found);
   return 1;

@@ -3,6 +3,7 @@
 #include "host/config.h"
 
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -48,10 +49,48 @@ int ParseInt(std::string_view v) {
   return int(n);
 }
 
+void AppendUtf8(std::string& out, uint32_t cp) {
+  if (cp < 0x80) {
+    out += char(cp);
+  } else if (cp < 0x800) {
+    out += char(0xC0 | (cp >> 6));
+    out += char(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += char(0xE0 | (cp >> 12));
+    out += char(0x80 | ((cp >> 6) & 0x3F));
+    out += char(0x80 | (cp & 0x3F));
+  } else {
+    out += char(0xF0 | (cp >> 18));
+    out += char(0x80 | ((cp >> 12) & 0x3F));
+    out += char(0x80 | ((cp >> 6) & 0x3F));
+    out += char(0x80 | (cp & 0x3F));
+  }
+}
+
+// UTF-16 text after its BOM (little- or big-endian) as UTF-8; a unit that is
+// not part of a valid pair becomes '?'. A trailing odd byte is dropped.
+std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
+  std::string out;
+  out.reserve(bytes.size() / 2);
+  auto unit = [&](size_t i) -> uint32_t {
+    auto b0 = uint8_t(bytes[i]), b1 = uint8_t(bytes[i + 1]);
+    return bigEndian ? (uint32_t(b0) << 8 | b1) : (uint32_t(b1) << 8 | b0);
+  };
+  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    uint32_t u = unit(i);
+    if (u >= 0xD800 && u <= 0xDBFF && i + 3 < bytes.size() && unit(i + 2) >= 0xDC00 && unit(i + 2) <= 0xDFFF) {
+      AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (unit(i + 2) - 0xDC00));
+      i += 2;
+    } else {
+      AppendUtf8(out, u >= 0xD800 && u <= 0xDFFF ? '?' : u);
+    }
+  }
+  return out;
+}
+
 // Finds the raw value of `key` in the first section named `section`.
 // Returns false when the section or the key is missing.
 bool FindValue(std::string_view text, std::string_view section, std::string_view key, std::string_view* value) {
-  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);  // UTF-8 BOM
   section = Trim(section);
   key = Trim(key);
   bool inSection = false, seenSection = false;
@@ -87,6 +126,15 @@ bool FindValue(std::string_view text, std::string_view section, std::string_view
 }  // namespace
 
 int IniReadInt(std::string_view text, std::string_view section, std::string_view key, int def) {
+  // Notepad's "Unicode" saves UTF-16 with a BOM, and the profile functions
+  // read it: such a file is read as its 8-bit (UTF-8) form.
+  std::string wide;
+  if (text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF") {
+    wide = Utf16ToUtf8(text.substr(2), text[0] == '\xFE');
+    text = wide;
+  } else if (text.substr(0, 3) == "\xEF\xBB\xBF") {
+    text.remove_prefix(3);  // UTF-8 BOM
+  }
   std::string_view v;
   if (!FindValue(text, section, key, &v) || v.empty()) return def;
   return ParseInt(v);

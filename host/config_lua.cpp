@@ -6,9 +6,11 @@
 namespace qor {
 namespace {
 
-int GetConfig(lua_State* L) {
+// The file is read in a guarded scope: no C++ exception may reach Lua.
+int GuiGetConfig(lua_State* L) {
   const char* key = luaL_checkstring(L, 1);
-  int v = ReadConfigInt(key);
+  int v = 0;
+  RunGuarded(L, [&](Outcome&) { v = ReadConfigInt(key); });
   ClearStack(L);
   lua_pushinteger(L, v);
   return 1;
@@ -16,6 +18,6 @@ int GetConfig(lua_State* L) {
 
 }  // namespace
 
-const luaL_Reg kGuiConfigFuncs[] = {{"getconfig", GetConfig}, {nullptr, nullptr}};
+const luaL_Reg kGuiConfigFuncs[] = {{"getconfig", GuiGetConfig}, {nullptr, nullptr}};
 
 }  // namespace qor

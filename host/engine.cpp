@@ -15,7 +15,9 @@
 #include "graphics/screen.h"
 #include "host/archive.h"
 #include "host/cipher.h"
+#include "host/binding.h"
 #include "host/config.h"
+#include "host/license_page.h"
 #include "host/options.h"
 #include "host/resource.h"
 #include "host/window.h"
@@ -30,8 +32,6 @@ lua_State* g_L = nullptr;
 std::string g_exePath;
 std::string g_exeDir;
 std::string g_tempDir;
-bool g_windowCreated = false;
-bool g_consoleOpen = false;
 bool g_movieOpen = false;
 bool g_logEnabled = false;
 unsigned char g_engineKey[96];
@@ -39,12 +39,21 @@ unsigned char g_engineKey[96];
 namespace {
 
 bool g_inCleanup = false;
-int g_cleanupStatus = 0;       // set to 255 when callback.finalize fails
+bool g_finishing = false;      // the steps of the clean-up that need no Lua have begun
+int g_exitStatus = 0;          // the status the run ends with, as far as the engine knows
+bool g_statusChanged = false;  // the clean-up changed it: the process ends with _exit(g_exitStatus)
+char g_exitSentinel;           // error object of os.exit inside callback.finalize
 std::string g_lastTraceback;   // traceback of the last failed script, for stderr
+
+void SetCleanupStatus(int status) {
+  g_exitStatus = status & 0xFF;
+  g_statusChanged = true;
+}
 
 // Message handler of the protected calls that run scripts: leaves the error
 // value as it is (the fatal box shows exactly the Lua message) and keeps a
-// traceback for stderr.
+// traceback for stderr. The copy into the C++ string is the only C++ work and
+// is guarded: no exception may leave a Lua C function.
 int KeepTraceback(lua_State* L) {
   lua_getglobal(L, "debug");
   if (lua_istable(L, -1)) {
@@ -52,11 +61,26 @@ int KeepTraceback(lua_State* L) {
     if (lua_isfunction(L, -1)) {
       lua_pushstring(L, "traceback:");
       lua_pushinteger(L, 2);
-      if (lua_pcall(L, 2, 1, 0) == 0 && lua_isstring(L, -1)) g_lastTraceback = lua_tostring(L, -1);
+      if (lua_pcall(L, 2, 1, 0) == 0 && lua_isstring(L, -1)) {
+        size_t len;
+        const char* text = lua_tolstring(L, -1, &len);
+        if (!Guard([&] { g_lastTraceback.assign(text, len); })) g_lastTraceback.clear();
+      }
     }
   }
   lua_settop(L, 1);
   return 1;
+}
+
+// os.exit: ends the run through the clean-up like any other exit. Inside the
+// clean-up (callback.finalize) it ends finalize instead, and the clean-up
+// completes before the process ends with that status.
+int OsExit(lua_State* L) {
+  int status = OptInt(L, 1, EXIT_SUCCESS);
+  if (!g_inCleanup) EndProcess(status);
+  SetCleanupStatus(status);
+  lua_pushlightuserdata(L, &g_exitSentinel);
+  return lua_error(L);
 }
 
 // lua_pcall with the traceback keeper; the error value is left on top on failure.
@@ -108,7 +132,7 @@ void ShowFatal(const char* fmt, va_list ap) {
   std::string utf8 = AnsiToUtf8(text);
   fprintf(stderr, "qor: エラー: %s\n", utf8.c_str());
   fflush(stderr);
-  if (platform::DialogsOnDisplay()) platform::ShowMessageBox(utf8.c_str(), "エラー", false);
+  if (platform::DialogsOnDisplay(g_options.headless)) ShowBox(utf8.c_str(), "エラー", platform::BoxKind::kError);
 }
 
 void ReportFatal(const char* fmt, ...) {
@@ -118,15 +142,42 @@ void ReportFatal(const char* fmt, ...) {
   va_end(ap);
 }
 
+// The steps of the clean-up that need no Lua: the licence page, sound, the
+// screen (with the --screenshot file) and SDL. Runs once.
+void FinishCleanup() {
+  if (g_finishing) return;
+  g_finishing = true;
+  RemoveLicensePage();
+  fflush(stdout);
+  CloseAudioDevice();
+  if (!ShutdownScreen() && g_exitStatus == 0) SetCleanupStatus(kExitScreenshot);
+  DestroyMainWindow();
+  SDL_Quit();
+  fflush(nullptr);
+}
+
 }  // namespace
+
+bool CleanupRunning() { return g_inCleanup; }
+
+void EndProcess(int status) {
+  g_exitStatus = status & 0xFF;
+  exit(status);
+}
 
 void FatalError(const char* fmt, ...) {
   va_list ap;
   va_start(ap, fmt);
   ShowFatal(fmt, ap);
   va_end(ap);
-  if (g_inCleanup) _exit(255);  // already exiting: exit() may not be called again
-  exit(-1);
+  if (g_inCleanup) {
+    // Already exiting: exit() may not be called again, and the Lua state is
+    // in use below this call. Finish what needs no Lua, then end.
+    SetCleanupStatus(255);
+    FinishCleanup();
+    _exit(255);
+  }
+  EndProcess(-1);
 }
 
 namespace {
@@ -178,7 +229,7 @@ void RunScript(lua_State* L, const char* name) {
 
 void ExitCleanup() {
   g_inCleanup = true;
-  unlink((g_tempDir + "qorlicense.html").c_str());
+  RemoveLicensePage();
   // (an open movie is closed here once movies exist)
   if (g_L) {
     lua_State* L = g_L;
@@ -186,28 +237,23 @@ void ExitCleanup() {
     if (lua_istable(L, -1)) {
       lua_getfield(L, -1, "finalize");
       if (lua_isfunction(L, -1)) {
-        if (ProtectedCall(L, 0, 0) != 0) {
-          // Reported like any fatal error; the clean-up still completes, then status 255.
+        // os.exit inside finalize has set the status already; any other
+        // error is reported like a fatal one. Either way the clean-up
+        // completes, then the process ends with the status.
+        if (ProtectedCall(L, 0, 0) != 0 && lua_touserdata(L, -1) != &g_exitSentinel) {
           const char* msg = lua_tostring(L, -1);
           if (!g_lastTraceback.empty()) fprintf(stderr, "%s\n", AnsiToUtf8(g_lastTraceback).c_str());
           ReportFatal("Luaスクリプトの終了処理のエラーです。\r\n%s", msg ? msg : "(error object is not a string)");
-          g_cleanupStatus = 255;
+          SetCleanupStatus(255);
         }
-      } else {
-        lua_pop(L, 1);
       }
     }
-    lua_pop(L, 1);
+    lua_settop(L, 0);
     g_L = nullptr;
     lua_close(L);  // runs every object's __gc: sounds stop, textures are freed
   }
-  fflush(stdout);
-  CloseAudioDevice();
-  ShutdownScreen();
-  DestroyMainWindow();
-  SDL_Quit();
-  fflush(nullptr);
-  if (g_cleanupStatus != 0) _exit(g_cleanupStatus);
+  FinishCleanup();
+  if (g_statusChanged) _exit(g_exitStatus);
 }
 
 void EngineMain() {
@@ -231,6 +277,10 @@ void EngineMain() {
   if (!L) FatalError("Luaの初期化に失敗しました。");
   g_L = L;
   luaL_openlibs(L);
+  lua_getglobal(L, "os");
+  lua_pushcfunction(L, OsExit);
+  lua_setfield(L, -2, "exit");
+  lua_pop(L, 1);
   // Collect early and in large steps: a new cycle at 120% of live memory,
   // each step five times the default work.
   lua_gc(L, LUA_GCSETPAUSE, 120);
@@ -239,7 +289,7 @@ void EngineMain() {
   InstallErrorWrapper(L);
   ReadConfig();
   RunScript(L, "root.lua");
-  exit(0);
+  EndProcess(0);
 }
 
 }  // namespace qor

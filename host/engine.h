@@ -16,10 +16,8 @@ extern std::string g_exePath;
 extern std::string g_exeDir;
 extern std::string g_tempDir;
 
-// Engine-wide flags read by the clean-up.
-extern bool g_windowCreated;  // gui.create made the window and devices
-extern bool g_consoleOpen;    // the console module is in use
-extern bool g_movieOpen;      // a movie is open
+// Engine-wide flags.
+extern bool g_movieOpen;      // a movie is open (the clean-up closes it first)
 extern bool g_logEnabled;     // DebugLogMode = 1
 
 // Working copy of the engine key: its first 96 bytes (cipher key parts A and B).
@@ -27,14 +25,28 @@ extern unsigned char g_engineKey[96];
 // The full 100-character engine key compiled into this build.
 extern const char* const kEngineKey;
 
+// Exit statuses besides 0 and 255 (fatal error): bad options or input file,
+// and a --screenshot that cannot be written.
+constexpr int kExitUsage = 2;
+constexpr int kExitScreenshot = 3;
+
 // The start-up sequence; never returns (exit status 0 after root.lua returns).
 [[noreturn]] void EngineMain();
+
+// Ends the process through exit() (and so the clean-up) with `status`,
+// remembered so that the clean-up knows how the run is ending.
+[[noreturn]] void EndProcess(int status);
+
+// True while the exit clean-up runs (callback.finalize may still pump
+// messages then, but nothing may call exit again).
+bool CleanupRunning();
 
 // Runs a script: loose file first, else archive member (deciphered). Every
 // failure is fatal. The chunk's results are left on the stack.
 void RunScript(lua_State* L, const char* name);
 
-// Shows a fatal error and ends the process with status 255 (-1). `fmt` is a
+// Shows a fatal error and ends the process with status 255 (-1). During the
+// clean-up it finishes the steps that need no Lua, then ends with 255. `fmt` is a
 // UTF-8 printf format; the arguments are ANSI (CP932) text such as Lua error
 // messages. The text goes to stderr (UTF-8) and, when a display is available,
 // to a message box titled "エラー".
@@ -46,7 +58,8 @@ void ExitCleanup();
 // Writes the licence page (HTML) to `f`.
 void WriteLicensePage(FILE* f);
 
-// Registers every module and class in their fixed order, then the error wrapper.
+// Registers the callback table and every module and class in their fixed
+// order (modules.cpp). Start-up installs the error wrapper after it.
 void RegisterModules(lua_State* L);
 
 }  // namespace qor

@@ -9,7 +9,6 @@
 #include "host/input.h"
 #include "host/modules.h"
 #include "host/window.h"
-#include "platform/dialog.h"
 #include "platform/timer.h"
 
 namespace qor {
@@ -22,8 +21,8 @@ PictureGeometry Geometry() {
 }
 
 int GuiCreate(lua_State* L) {
-  int w = static_cast<int>(luaL_checkinteger(L, 1));
-  int h = static_cast<int>(luaL_checkinteger(L, 2));
+  int w = CheckInt(L, 1);
+  int h = CheckInt(L, 2);
   ClearStack(L);
   // One window per run: a second call is refused with a script error.
   RunGuarded(L, [&](Outcome& out) {
@@ -55,7 +54,7 @@ int GuiDoEvents(lua_State* L) {
 int GuiOkBox(lua_State* L) {
   const char* text = luaL_checkstring(L, 1);
   const char* caption = luaL_checkstring(L, 2);
-  platform::ShowMessageBox(text, caption, false);
+  ShowBox(text, caption, platform::BoxKind::kInformation);
   ClearStack(L);
   return 0;
 }
@@ -63,7 +62,7 @@ int GuiOkBox(lua_State* L) {
 int GuiYesNoBox(lua_State* L) {
   const char* text = luaL_checkstring(L, 1);
   const char* caption = luaL_checkstring(L, 2);
-  bool yes = platform::ShowMessageBox(text, caption, true);
+  bool yes = ShowBox(text, caption, platform::BoxKind::kQuestion);
   ClearStack(L);
   lua_pushboolean(L, yes);
   return 1;
@@ -79,8 +78,8 @@ int GuiGetMouse(lua_State* L) {
 }
 
 int GuiSetMouse(lua_State* L) {
-  int x = static_cast<int>(luaL_checkinteger(L, 1));
-  int y = static_cast<int>(luaL_checkinteger(L, 2));
+  int x = CheckInt(L, 1);
+  int y = CheckInt(L, 2);
   ClearStack(L);
   if (!MainWindowActive()) return 0;
   int cx, cy;
@@ -125,6 +124,7 @@ int GuiGetKey(lua_State* L) {
   size_t len;
   const char* name = luaL_checklstring(L, 1, &len);
   bool down = false;
+  // The state now, read at the call (not that of the last gui.doevents).
   // With a window, nothing is down unless it is the active window.
   if (!g_mainWindow || MainWindowActive()) {
     int vk = KeyNameToVirtualKey(name, len);

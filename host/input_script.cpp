@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -12,6 +13,22 @@
 
 namespace qor {
 namespace {
+
+// A word of the file as a message shows it: printable ASCII as it is, every
+// other byte as \xNN, so a binary file cannot send raw bytes to the terminal.
+std::string Shown(const std::string& word) {
+  std::string out;
+  for (unsigned char c : word) {
+    if (c >= 0x20 && c < 0x7F && c != '\\') {
+      out += char(c);
+    } else {
+      char hex[5];
+      snprintf(hex, sizeof hex, "\\x%02X", c);
+      out += hex;
+    }
+  }
+  return out;
+}
 
 // Splits a line into words; "double quotes" keep spaces inside one word and
 // a word starting with '#' ends the line.
@@ -71,7 +88,7 @@ bool ParseEvent(const std::vector<std::string>& w, ScriptedEvent* ev, std::strin
   size_t args = w.size() - 2;
   auto wantArgs = [&](size_t n) {
     if (args == n) return true;
-    *error = name + " takes " + std::to_string(n) + (n == 1 ? " argument" : " arguments") + ", not " +
+    *error = Shown(name) + " takes " + std::to_string(n) + (n == 1 ? " argument" : " arguments") + ", not " +
              std::to_string(args);
     return false;
   };
@@ -80,7 +97,7 @@ bool ParseEvent(const std::vector<std::string>& w, ScriptedEvent* ev, std::strin
     ev->kind = name == "keydown" ? ScriptedEvent::kKeyDown : ScriptedEvent::kKeyUp;
     ev->key = ScriptKeyFromName(w[2]);
     if (!ev->key) {
-      *error = "unknown key name \"" + w[2] + "\"";
+      *error = "unknown key name \"" + Shown(w[2]) + "\"";
       return false;
     }
   } else if (name == "mousemove") {
@@ -96,7 +113,7 @@ bool ParseEvent(const std::vector<std::string>& w, ScriptedEvent* ev, std::strin
   } else if (name == "buttondown" || name == "buttonup") {
     if (!wantArgs(1)) return false;
     if (w[2] != "left" && w[2] != "right") {
-      *error = name + " takes left or right, not \"" + w[2] + "\"";
+      *error = name + " takes left or right, not \"" + Shown(w[2]) + "\"";
       return false;
     }
     ev->kind = name == "buttondown" ? ScriptedEvent::kButtonDown : ScriptedEvent::kButtonUp;
@@ -104,7 +121,7 @@ bool ParseEvent(const std::vector<std::string>& w, ScriptedEvent* ev, std::strin
   } else if (name == "wheel") {
     if (!wantArgs(1)) return false;
     if (w[2] != "up" && w[2] != "down") {
-      *error = "wheel takes up or down, not \"" + w[2] + "\"";
+      *error = "wheel takes up or down, not \"" + Shown(w[2]) + "\"";
       return false;
     }
     ev->kind = ScriptedEvent::kWheel;
@@ -120,7 +137,7 @@ bool ParseEvent(const std::vector<std::string>& w, ScriptedEvent* ev, std::strin
     if (!wantArgs(0)) return false;
     ev->kind = name == "close" ? ScriptedEvent::kClose : ScriptedEvent::kAltL;
   } else {
-    *error = "unknown event \"" + name + "\" (expected " + kEvents + ")";
+    *error = "unknown event \"" + Shown(name) + "\" (expected " + kEvents + ")";
     return false;
   }
   return true;
@@ -167,7 +184,7 @@ bool ParseInputScript(const std::string& text, std::vector<ScriptedEvent>* out, 
     ev.line = lineNo;
     if (!ParseInt(words[0], 0, 0x7FFFFFFF, &ev.frame)) {
       *error = "line " + std::to_string(lineNo) + ": a line starts with a frame number (0 or more), not \"" +
-               words[0] + "\"";
+               Shown(words[0]) + "\"";
       return false;
     }
     if (words.size() < 2) {

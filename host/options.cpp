@@ -1,12 +1,15 @@
 // Command-line parsing for qor.
 #include "host/options.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
-
-#include <unistd.h>
 
 namespace qor {
 
@@ -35,6 +38,19 @@ bool NeedValue(int i, int argc, const char* opt) {
   if (i + 1 < argc) return true;
   fprintf(stderr, "qor: %s needs a value\n%s", opt, kUsage);
   return false;
+}
+
+// A count of frames: decimal digits only, within the range of a long.
+bool ParseCount(const char* text, long* out) {
+  if (!*text) return false;
+  for (const char* p = text; *p; ++p)
+    if (*p < '0' || *p > '9') return false;
+  errno = 0;
+  char* end;
+  long v = strtol(text, &end, 10);
+  if (errno == ERANGE || *end) return false;
+  *out = v;
+  return true;
 }
 
 // Option paths are taken from the folder qor was started in, before the game
@@ -66,15 +82,17 @@ bool ParseOptions(int argc, char** argv, Options* o, bool* exitNow) {
       o->failPresentOnce = true;
     } else if (!strcmp(a, "--frames")) {
       if (!NeedValue(i, argc, a)) return false;
-      char* end;
-      o->frames = strtol(argv[++i], &end, 10);
-      if (*end || o->frames < 0) {
-        fprintf(stderr, "qor: --frames needs a count of frames, not \"%s\"\n", argv[i]);
+      if (!ParseCount(argv[++i], &o->frames)) {
+        fprintf(stderr, "qor: --frames needs a count of frames (0 to %ld), not \"%s\"\n", LONG_MAX, argv[i]);
         return false;
       }
     } else if (!strcmp(a, "--screenshot")) {
       if (!NeedValue(i, argc, a)) return false;
-      o->screenshot = Absolute(argv[++i]);
+      if (!*argv[++i]) {
+        fprintf(stderr, "qor: --screenshot needs a file name\n");
+        return false;
+      }
+      o->screenshot = Absolute(argv[i]);
     } else if (!strcmp(a, "--input")) {
       if (!NeedValue(i, argc, a)) return false;
       o->inputFile = Absolute(argv[++i]);
@@ -118,6 +136,27 @@ bool ParseOptions(int argc, char** argv, Options* o, bool* exitNow) {
       fprintf(stderr, "qor: only one game folder may be given (\"%s\", \"%s\")\n", o->gameDir.c_str(), a);
       return false;
     }
+  }
+  return true;
+}
+
+bool ScreenshotPathUsable(const std::string& path, std::string* why) {
+  std::string dir = path.substr(0, path.find_last_of('/') + 1);
+  if (dir.empty()) dir = "./";
+  struct stat st;
+  if (path.back() == '/' || (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))) {
+    *why = "it is a folder";
+    return false;
+  }
+  if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    *why = "its folder does not exist";
+    return false;
+  }
+  // An existing file must be writable; a new one needs a writable folder.
+  bool exists = access(path.c_str(), F_OK) == 0;
+  if (exists ? access(path.c_str(), W_OK) != 0 : access(dir.c_str(), W_OK | X_OK) != 0) {
+    *why = strerror(errno);
+    return false;
   }
   return true;
 }

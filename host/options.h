@@ -26,4 +26,9 @@ extern Options g_options;
 // is set for --help / --version after printing them.
 bool ParseOptions(int argc, char** argv, Options* out, bool* exitNow);
 
+// Whether a screenshot can be written to `path` (an absolute name): its
+// folder exists and it is not a folder itself, and the file (or, for a new
+// file, its folder) is writable. Checked at start-up; `why` says what is wrong.
+bool ScreenshotPathUsable(const std::string& path, std::string* why);
+
 }  // namespace qor

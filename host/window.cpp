@@ -19,6 +19,7 @@
 #include "host/engine.h"
 #include "host/input.h"
 #include "host/input_script.h"
+#include "host/license_page.h"
 #include "host/options.h"
 #include "platform/dialog.h"
 #include "platform/paths.h"
@@ -51,7 +52,7 @@ const std::string g_startDir = StartDirectory();
 
 bool g_videoTried = false;
 bool g_videoReady = false;
-KeyState g_keys;
+KeyState g_scriptKeys;  // the keys scripted events hold down and the scripted lock toggles
 void (*g_paintHandler)() = nullptr;
 long g_presented = 0;
 
@@ -68,6 +69,16 @@ std::vector<std::string> g_dropPending;
 bool g_scriptLoaded = false;
 std::vector<ScriptedEvent> g_script;
 size_t g_scriptNext = 0;
+
+// Scripted events that are due but not yet delivered by a pump, in order.
+// Like a keyboard driver, feeding them updates the key state at once; the
+// events themselves wait for the pump, as SDL's queue does for real ones.
+struct PendingEvent {
+  SDL_Event event{};                       // keys, buttons, wheel
+  const ScriptedEvent* source = nullptr;   // drop and close (g_script is never changed while in use)
+};
+std::vector<PendingEvent> g_pending;
+size_t g_pendingNext = 0;
 
 // The client coordinates mouse mapping works in: game pixels in modes 0 and 1
 // (the picture fills the client area), desktop pixels in mode 2. SDL reports
@@ -101,7 +112,13 @@ void ClientToPoints(int cx, int cy, int* px, int* py) {
 
 bool ScriptedRun() { return g_options.headless || !g_options.inputFile.empty(); }
 
-// Reads --input once; a missing or malformed file ends the run (status 2).
+// A bad --input file ends the run with status 2; during the exit clean-up
+// the run is ending anyway, so it is only reported.
+void InputFileFailed() {
+  if (!CleanupRunning()) EndProcess(kExitUsage);
+}
+
+// Reads --input once.
 void LoadInputScript() {
   if (g_scriptLoaded) return;
   g_scriptLoaded = true;
@@ -111,13 +128,15 @@ void LoadInputScript() {
   std::string text;
   if (!platform::ReadWholeFile(path, &text)) {
     fprintf(stderr, "qor: cannot read the input file \"%s\": %s\n", name, strerror(errno));
-    exit(2);
+    return InputFileFailed();
   }
+  std::vector<ScriptedEvent> events;
   std::string error;
-  if (!ParseInputScript(text, &g_script, &error)) {
+  if (!ParseInputScript(text, &events, &error)) {
     fprintf(stderr, "qor: %s: %s\n", name, error.c_str());
-    exit(2);
+    return InputFileFailed();
   }
+  SetScriptedInput(std::move(events));
 }
 
 std::string AbsolutePath(const std::string& path) {
@@ -131,17 +150,19 @@ std::string AbsolutePath(const std::string& path) {
 
 // The close that ends the run: the window disappears at once; the clean-up
 // (exit → ExitCleanup) releases the device and then destroys the window.
-[[noreturn]] void ConfirmedClose() {
+// Inside the clean-up (callback.finalize pumping) the run is already ending:
+// calling exit again would abandon the clean-up, so the close is only noted.
+void ConfirmedClose() {
   g_input.quit = true;
   if (g_mainWindow) SDL_HideWindow(g_mainWindow);
-  exit(0);
+  if (!CleanupRunning()) EndProcess(0);
 }
 
 // The user asked to close the window: the script's hook decides, else a
 // yes/no box does.
 void CloseRequest(lua_State* L) {
   if (CallHook(L, "onclose", 1)) return;
-  if (platform::ShowMessageBox("終了しますか？", "終了確認", true)) ConfirmedClose();
+  if (ShowBox("終了しますか？", "終了確認", platform::BoxKind::kQuestion)) ConfirmedClose();
 }
 
 // Starts xdg-open on `path` without waiting for it: a shell puts the opener
@@ -155,12 +176,10 @@ void OpenInBrowser(const std::string& path) {
 }
 
 void OpenLicensePage() {
-  std::string path = g_tempDir + "qorlicense.html";
-  if (access(path.c_str(), F_OK) != 0) {
-    if (FILE* f = fopen(path.c_str(), "w")) {
-      WriteLicensePage(f);
-      fclose(f);
-    }
+  std::string path;
+  if (!EnsureLicensePage(&path)) {
+    fprintf(stderr, "qor: cannot write the licence page%s%s\n", path.empty() ? "" : " ", path.c_str());
+    return;
   }
   if (!g_options.headless) OpenInBrowser(path);
 }
@@ -170,15 +189,8 @@ void LicenseRequest(lua_State* L) {
   OpenLicensePage();
 }
 
-void SyncLocksFrom(SDL_Keymod mod) {
-  g_keys.SetToggled(SDLK_CAPSLOCK, mod & KMOD_CAPS);
-  g_keys.SetToggled(SDLK_NUMLOCKCLEAR, mod & KMOD_NUM);
-  g_keys.SetToggled(SDLK_SCROLLLOCK, mod & KMOD_SCROLL);
-}
-
-void HandleKeyDown(lua_State* L, const SDL_KeyboardEvent& k, bool scripted) {
-  g_keys.Press(k.keysym.sym, k.repeat != 0);
-  if (!scripted) SyncLocksFrom(static_cast<SDL_Keymod>(k.keysym.mod));
+// Key state is not kept here: gui.getkey reads it live (VirtualKeyDown).
+void HandleKeyDown(lua_State* L, const SDL_KeyboardEvent& k) {
   // Alt+L: the lower-case character only (Shift or Caps Lock make it 'L'),
   // once per press.
   int mod = k.keysym.mod;
@@ -201,13 +213,6 @@ void HandleWindowEvent(lua_State* L, const SDL_WindowEvent& w) {
       else if (!g_options.headless && g_screen.device && !g_screen.device->Present())
         RecoverLostDevice();
       break;
-    case SDL_WINDOWEVENT_FOCUS_GAINED:
-      SyncLocksFrom(SDL_GetModState());
-      break;
-    case SDL_WINDOWEVENT_FOCUS_LOST:
-      // Keys released while another window has the focus send nothing here.
-      g_keys.ReleaseAll();
-      break;
     case SDL_WINDOWEVENT_LEAVE:
       g_cursorKnown = false;
       break;
@@ -217,7 +222,7 @@ void HandleWindowEvent(lua_State* L, const SDL_WindowEvent& w) {
 }
 
 // One event, real or scripted (scripted events carry no SDL-owned memory).
-void HandleEvent(lua_State* L, SDL_Event& e, bool scripted) {
+void HandleEvent(lua_State* L, SDL_Event& e) {
   switch (e.type) {
     case SDL_MOUSEBUTTONDOWN:
       if (e.button.button == SDL_BUTTON_LEFT) g_input.leftDown = true;
@@ -238,11 +243,7 @@ void HandleEvent(lua_State* L, SDL_Event& e, bool scripted) {
       PointsToClient(e.motion.x, e.motion.y, &g_cursorX, &g_cursorY);
       break;
     case SDL_KEYDOWN:
-      HandleKeyDown(L, e.key, scripted);
-      break;
-    case SDL_KEYUP:
-      g_keys.Release(e.key.keysym.sym);
-      if (!scripted) SyncLocksFrom(static_cast<SDL_Keymod>(e.key.keysym.mod));
+      HandleKeyDown(L, e.key);
       break;
     case SDL_DROPBEGIN:
       g_dropping = true;
@@ -279,57 +280,88 @@ void HandleEvent(lua_State* L, SDL_Event& e, bool scripted) {
   }
 }
 
-void ScriptedKey(lua_State* L, SDL_Keycode key, bool down) {
-  SDL_Event e{};
+// Queues a scripted key event and applies it to the scripted key state. The
+// event carries the modifiers held before it, as a real one does.
+void FeedKey(SDL_Keycode key, bool down) {
+  PendingEvent p;
+  SDL_Event& e = p.event;
   e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
   e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-  e.key.repeat = down && g_keys.Down(key) ? 1 : 0;
+  e.key.repeat = down && g_scriptKeys.Down(key) ? 1 : 0;
   e.key.keysym.sym = key;
   e.key.keysym.scancode = SDL_GetScancodeFromKey(key);
-  e.key.keysym.mod = static_cast<Uint16>(g_keys.Modifiers());
-  HandleEvent(L, e, true);
+  e.key.keysym.mod = static_cast<Uint16>(g_scriptKeys.Modifiers());
+  if (down)
+    g_scriptKeys.Press(key, e.key.repeat != 0);
+  else
+    g_scriptKeys.Release(key);
+  g_pending.push_back(p);
 }
 
-void DeliverScripted(lua_State* L, const ScriptedEvent& ev) {
-  SDL_Event e{};
-  switch (ev.kind) {
-    case ScriptedEvent::kKeyDown:
-    case ScriptedEvent::kKeyUp:
-      ScriptedKey(L, ev.key, ev.kind == ScriptedEvent::kKeyDown);
-      break;
-    case ScriptedEvent::kAltL:
-      ScriptedKey(L, SDLK_LALT, true);
-      ScriptedKey(L, SDLK_l, true);
-      ScriptedKey(L, SDLK_l, false);
-      ScriptedKey(L, SDLK_LALT, false);
-      break;
-    case ScriptedEvent::kMouseMove: {
-      PictureGeometry g{g_screen.width, g_screen.height, g_screen.mode, g_screen.desktopWidth,
-                        g_screen.desktopHeight, g_screen.stretchWidth, g_screen.stretchHeight};
-      GameToClient(g, ev.x, ev.y, &g_cursorX, &g_cursorY);
-      g_cursorKnown = true;
-      break;
+// Moves the scripted events due by now (as many frames presented as their
+// frame number) into the pending queue, updating key state and cursor at once.
+void FeedScripted() {
+  LoadInputScript();
+  while (g_scriptNext < g_script.size() && g_script[g_scriptNext].frame <= g_presented) {
+    const ScriptedEvent& ev = g_script[g_scriptNext++];
+    PendingEvent p;
+    switch (ev.kind) {
+      case ScriptedEvent::kKeyDown:
+      case ScriptedEvent::kKeyUp:
+        FeedKey(ev.key, ev.kind == ScriptedEvent::kKeyDown);
+        break;
+      case ScriptedEvent::kAltL:
+        FeedKey(SDLK_LALT, true);
+        FeedKey(SDLK_l, true);
+        FeedKey(SDLK_l, false);
+        FeedKey(SDLK_LALT, false);
+        break;
+      case ScriptedEvent::kMouseMove: {
+        PictureGeometry g{g_screen.width, g_screen.height, g_screen.mode, g_screen.desktopWidth,
+                          g_screen.desktopHeight, g_screen.stretchWidth, g_screen.stretchHeight};
+        GameToClient(g, ev.x, ev.y, &g_cursorX, &g_cursorY);
+        g_cursorKnown = true;
+        break;
+      }
+      case ScriptedEvent::kButtonDown:
+      case ScriptedEvent::kButtonUp:
+        p.event.type = ev.kind == ScriptedEvent::kButtonDown ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+        p.event.button.button = ev.right ? SDL_BUTTON_RIGHT : SDL_BUTTON_LEFT;
+        g_pending.push_back(p);
+        break;
+      case ScriptedEvent::kWheel:
+        p.event.type = SDL_MOUSEWHEEL;
+        p.event.wheel.y = ev.wheelY;
+        g_pending.push_back(p);
+        break;
+      case ScriptedEvent::kDrop:
+      case ScriptedEvent::kClose:
+        p.source = &ev;
+        g_pending.push_back(p);
+        break;
     }
-    case ScriptedEvent::kButtonDown:
-    case ScriptedEvent::kButtonUp:
-      e.type = ev.kind == ScriptedEvent::kButtonDown ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-      e.button.button = ev.right ? SDL_BUTTON_RIGHT : SDL_BUTTON_LEFT;
-      HandleEvent(L, e, true);
-      break;
-    case ScriptedEvent::kWheel:
-      e.type = SDL_MOUSEWHEEL;
-      e.wheel.y = ev.wheelY;
-      HandleEvent(L, e, true);
-      break;
-    case ScriptedEvent::kDrop:
-      g_input.drops.clear();
-      for (const std::string& p : ev.paths) g_input.drops.push_back(AbsolutePath(p));
-      break;
-    case ScriptedEvent::kClose:
-      CloseRequest(L);
-      break;
   }
 }
+
+void DeliverPending(lua_State* L, PendingEvent& p) {
+  if (!p.source) return HandleEvent(L, p.event);
+  if (p.source->kind == ScriptedEvent::kDrop) {
+    g_input.drops.clear();
+    for (const std::string& path : p.source->paths) g_input.drops.push_back(AbsolutePath(path));
+  } else {
+    CloseRequest(L);
+  }
+}
+
+// Brings the live input up to date without taking any event out of a queue:
+// SDL_PumpEvents moves the system's events into SDL's queue and updates its
+// keyboard, mouse and window state; due scripted events are fed likewise.
+void RefreshLiveInput() {
+  FeedScripted();
+  if (g_videoReady) SDL_PumpEvents();
+}
+
+bool RealDisplay() { return g_videoReady && !g_options.headless; }
 
 // A 32x32 icon drawn in code: a light ring with a tail on a dark tile.
 SDL_Surface* MakeIcon() {
@@ -431,8 +463,6 @@ bool CreateMainWindow(int width, int height, bool opengl, std::string* error) {
   // Keys are read as keys; no input method composes text over the game.
   SDL_StopTextInput();
   SDL_RaiseWindow(win);
-  if (!g_options.headless) SyncLocksFrom(SDL_GetModState());
-  platform::SetDialogOwner(win);
   g_input.quit = false;
   WriteBootLog("ウィンドウ作成に成功しました。次にDirectSoundを初期化します。");
   return true;
@@ -440,22 +470,41 @@ bool CreateMainWindow(int width, int height, bool opengl, std::string* error) {
 
 void DestroyMainWindow() {
   if (!g_mainWindow) return;
-  platform::SetDialogOwner(nullptr);
   SDL_DestroyWindow(g_mainWindow);
   g_mainWindow = nullptr;
 }
 
 void PumpMessages(lua_State* L) {
-  LoadInputScript();
-  while (g_scriptNext < g_script.size() && g_script[g_scriptNext].frame <= g_presented) {
-    size_t i = g_scriptNext++;  // advanced first: a hook may pump again
-    DeliverScripted(L, g_script[i]);
+  FeedScripted();
+  while (g_pendingNext < g_pending.size()) {
+    PendingEvent p = g_pending[g_pendingNext++];  // a copy, advanced first: a hook may pump or feed again
+    DeliverPending(L, p);
   }
+  g_pending.clear();
+  g_pendingNext = 0;
   if (g_videoReady) {
     SDL_Event e;
-    while (SDL_PollEvent(&e)) HandleEvent(L, e, false);
+    while (SDL_PollEvent(&e)) HandleEvent(L, e);
   }
+  if (CleanupRunning()) return;  // the run is ending already: pump, never exit again
   if (g_input.quit || (g_options.frames >= 0 && g_presented >= g_options.frames)) ConfirmedClose();
+}
+
+void SetScriptedInput(std::vector<ScriptedEvent> events) {
+  g_scriptLoaded = true;
+  g_script = std::move(events);
+  g_scriptNext = 0;
+  g_pending.clear();
+  g_pendingNext = 0;
+  g_scriptKeys = KeyState();
+}
+
+bool ShowBox(const char* text, const char* title, platform::BoxKind kind) {
+  platform::DialogSettings settings;
+  settings.owner = g_mainWindow;
+  settings.headless = g_options.headless;
+  settings.answerYes = g_options.answerYes;
+  return platform::ShowMessageBox(text, title, kind, settings);
 }
 
 void NoteFramePresented() { ++g_presented; }
@@ -465,18 +514,42 @@ void SetPaintHandler(void (*handler)()) { g_paintHandler = handler; }
 bool MainWindowActive() {
   if (!g_mainWindow) return false;
   if (g_options.headless) return true;
+  RefreshLiveInput();  // focus changes the system reported since the last pump
   return (SDL_GetWindowFlags(g_mainWindow) & SDL_WINDOW_INPUT_FOCUS) != 0;
 }
 
-bool VirtualKeyDown(int vk) { return g_keys.VirtualKeyDown(vk); }
+bool VirtualKeyDown(int vk) {
+  RefreshLiveInput();
+  if (g_scriptKeys.VirtualKeyDown(vk)) return true;
+  if (!RealDisplay()) return false;
+  SDL_Keycode keys[4];
+  int n = VirtualKeyToKeycodes(vk, keys);
+  int count = 0;
+  const Uint8* state = SDL_GetKeyboardState(&count);
+  for (int i = 0; i < n; ++i) {
+    SDL_Scancode sc = SDL_GetScancodeFromKey(keys[i]);
+    if (sc > SDL_SCANCODE_UNKNOWN && sc < count && state[sc]) return true;
+  }
+  return false;
+}
 
 bool LockKeyToggled(int vk) {
   SDL_Keycode keys[4];
-  return VirtualKeyToKeycodes(vk, keys) > 0 && g_keys.Toggled(keys[0]);
+  if (VirtualKeyToKeycodes(vk, keys) == 0) return false;
+  // Before gui.create this may be the first look at the display.
+  InitVideo();
+  RefreshLiveInput();
+  if (ScriptedRun() || !RealDisplay()) return g_scriptKeys.Toggled(keys[0]);
+  SDL_Keymod mod = SDL_GetModState();
+  if (keys[0] == SDLK_CAPSLOCK) return mod & KMOD_CAPS;
+  if (keys[0] == SDLK_NUMLOCKCLEAR) return mod & KMOD_NUM;
+  if (keys[0] == SDLK_SCROLLLOCK) return mod & KMOD_SCROLL;
+  return false;
 }
 
 bool CursorInClient(int* cx, int* cy) {
   if (!g_mainWindow) return false;
+  RefreshLiveInput();
   if (ScriptedRun()) {
     if (!g_cursorKnown) return false;
     *cx = g_cursorX;

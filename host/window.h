@@ -4,7 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "host/input_script.h"
 #include "host/lua.h"
+#include "platform/dialog.h"
 
 struct SDL_Window;
 
@@ -40,8 +42,16 @@ bool RunningHeadless();
 
 // Drains pending events into the latches; handles close requests (hook or
 // "終了しますか？" box), Alt+L and drops; ends the process (exit 0) when the
-// window is destroyed. Errors of script hooks propagate as Lua errors.
+// window is destroyed or --frames ran out. During the exit clean-up it only
+// pumps: it never ends the process. Errors of script hooks propagate as Lua errors.
 void PumpMessages(lua_State* L);
+
+// Replaces the scripted input (--input reads its file through this; tests
+// call it directly). Events are due once as many frames were presented.
+void SetScriptedInput(std::vector<ScriptedEvent> events);
+
+// A message box owned by the main window, shown as this run's options say.
+bool ShowBox(const char* text, const char* title, platform::BoxKind kind);
 
 // Counts a presented frame (for --frames: after the N-th the window closes at
 // the next pump) and keeps the frame for --screenshot.
@@ -59,14 +69,17 @@ void SetPaintHandler(void (*handler)());
 // keyboard focus). Headless runs count it as both; false without a window.
 bool MainWindowActive();
 
-// Is a key of that virtual-key code down (lock keys: toggled on)? Reads the
-// state the pump keeps from key events, real and scripted.
+// Is a key of that virtual-key code down (lock keys: toggled on)? The state
+// now, not that of the last pump: SDL's keyboard state after moving the
+// system's pending events into its queue, and the scripted keys due by now.
+// The events themselves stay queued for the next pump (clicks, Alt+L, close).
+// In scripted runs the lock keys are the scripted toggles.
 bool VirtualKeyDown(int vk);
 bool LockKeyToggled(int vk);
 
-// The mouse cursor in client coordinates of the main window (game pixels in
-// screen modes 0 and 1, desktop pixels in mode 2, converted from SDL's window
-// points); false when the cursor is not over the client area. MoveCursor
+// The mouse cursor now, in client coordinates of the main window (game pixels
+// in screen modes 0 and 1, desktop pixels in mode 2, converted from SDL's
+// window points); false when the cursor is not over the client area. MoveCursor
 // places it there (scripted and headless runs only keep the position).
 bool CursorInClient(int* cx, int* cy);
 void MoveCursor(int cx, int cy);

@@ -5,10 +5,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <string>
 
 #include "host/binding.h"
-#include "host/engine.h"
 #include "host/modules.h"
 #include "image/text.h"
 
@@ -16,8 +14,7 @@ namespace qor {
 namespace {
 
 // There is no console window to allocate here: the standard streams are the
-// console. The flag still records that a script is using it.
-void EnsureConsole() { g_consoleOpen = true; }
+// console, so open and close have nothing to allocate or free.
 
 // The text form console.print writes: strings and numbers as Lua gives them,
 // other values as the script's tostring() shows them.
@@ -35,24 +32,21 @@ const char* PrintForm(lua_State* L, int i, size_t* len) {
   return s;
 }
 
-int Open(lua_State* L) {
-  EnsureConsole();
+int ConsoleOpen(lua_State* L) {
   ClearStack(L);
   return 0;
 }
 
-int Write(lua_State* L) {
+int ConsoleWrite(lua_State* L) {
   size_t len;
   const char* s = luaL_checklstring(L, 1, &len);
-  EnsureConsole();
   fwrite(s, 1, len, stdout);
   fflush(stdout);
   ClearStack(L);
   return 0;
 }
 
-int Print(lua_State* L) {
-  EnsureConsole();
+int ConsolePrint(lua_State* L) {
   int n = lua_gettop(L);
   for (int i = 1; i <= n; ++i) {
     size_t len;
@@ -87,23 +81,28 @@ bool IsValidUtf8(const unsigned char* s, size_t n) {
   return true;
 }
 
-// Pushes the line read, or nil at end of input. A terminal on this platform
-// delivers UTF-8, which is returned unchanged; anything that is not valid
-// UTF-8 is taken as CP932 text and converted.
+constexpr size_t kLineBytes = 1024;
+
+// Pushes the line read. A terminal on this platform delivers UTF-8, which is
+// returned unchanged; anything that is not valid UTF-8 is taken as CP932
+// text and converted, into a buffer of this frame (a CP932 byte becomes at
+// most three UTF-8 bytes) by guarded work that ends before the push.
 void PushLine(lua_State* L, const char* line, size_t len) {
-  if (IsValidUtf8(reinterpret_cast<const unsigned char*>(line), len)) {
-    lua_pushlstring(L, line, len);
+  char utf8[kLineBytes * 3 + 1];
+  size_t n = 0;
+  bool asRead = IsValidUtf8(reinterpret_cast<const unsigned char*>(line), len) ||
+                   !Guard([&] { n = AnsiToUtf8(line, len, utf8, sizeof utf8); });
+  if (asRead) {
+    lua_pushlstring(L, line, len);  // valid already (or, without memory to convert, as read)
     return;
   }
-  std::string u = AnsiToUtf8(std::string_view(line, len));
-  lua_pushlstring(L, u.data(), u.size());
+  lua_pushlstring(L, utf8, n);
 }
 
-int Readline(lua_State* L) {
-  EnsureConsole();
+int ConsoleReadline(lua_State* L) {
   ClearStack(L);
   fflush(stdout);  // a prompt written just before is seen first
-  char buf[1024];
+  char buf[kLineBytes];
   if (!fgets(buf, sizeof buf, stdin)) {
     lua_pushnil(L);
     return 1;
@@ -114,13 +113,12 @@ int Readline(lua_State* L) {
   return 1;
 }
 
-int Locate(lua_State* L) {
-  lua_Integer x = luaL_checkinteger(L, 1);
-  lua_Integer y = luaL_checkinteger(L, 2);
-  EnsureConsole();
+int ConsoleLocate(lua_State* L) {
+  int x = CheckInt(L, 1);
+  int y = CheckInt(L, 2);
   ClearStack(L);
   // Cursor positions are 16-bit and 0-based; the escape sequence is 1-based.
-  auto clamp = [](lua_Integer v) { return v < 0 ? 0 : v > 32767 ? 32767 : int(v); };
+  auto clamp = [](int v) { return v < 0 ? 0 : v > 32767 ? 32767 : v; };
   if (isatty(fileno(stdout))) {
     printf("\x1b[%d;%dH", clamp(y) + 1, clamp(x) + 1);
     fflush(stdout);
@@ -128,9 +126,8 @@ int Locate(lua_State* L) {
   return 0;
 }
 
-int Close(lua_State* L) {
+int ConsoleClose(lua_State* L) {
   fflush(stdout);
-  g_consoleOpen = false;
   ClearStack(L);
   return 0;
 }
@@ -138,8 +135,8 @@ int Close(lua_State* L) {
 }  // namespace
 
 const luaL_Reg kConsoleFuncs[] = {
-    {"open", Open},   {"write", Write},   {"print", Print}, {"readline", Readline},
-    {"locate", Locate}, {"close", Close}, {nullptr, nullptr},
+    {"open", ConsoleOpen},     {"write", ConsoleWrite}, {"print", ConsolePrint}, {"readline", ConsoleReadline},
+    {"locate", ConsoleLocate}, {"close", ConsoleClose}, {nullptr, nullptr},
 };
 
 }  // namespace qor

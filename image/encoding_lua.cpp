@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "host/binding.h"
 #include "host/modules.h"
@@ -11,53 +12,71 @@
 namespace qor {
 namespace {
 
-// Pushes the result of a conversion. The std::string lives only inside this
-// helper, so no C++ object is owned by the binding's frame when Lua runs.
+// Pushes `convert(s)`. The result can grow to at most `growth` bytes per
+// input byte, so its buffer is a Lua userdata made before the C++ work: the
+// conversion (which may throw) runs guarded and its strings are gone before
+// anything is pushed or raised.
 template <class F>
-void PushConverted(lua_State* L, const char* s, size_t len, F convert) {
-  std::string out = convert(std::string_view(s, len));
-  lua_pushlstring(L, out.data(), out.size());
-}
-
-// The whole string is converted, embedded zero bytes included.
-int AnsiToUtf8Lua(lua_State* L) {
-  if (lua_gettop(L) == 0) return 0;
-  size_t len;
-  const char* s = luaL_checklstring(L, 1, &len);
-  PushConverted(L, s, len, [](std::string_view v) { return AnsiToUtf8(v); });
-  return ReturnResults(L, 1);
-}
-
-int Utf8ToAnsiLua(lua_State* L) {
-  if (lua_gettop(L) == 0) return 0;
-  size_t len;
-  const char* s = luaL_checklstring(L, 1, &len);
-  PushConverted(L, s, len, [](std::string_view v) { return Utf8ToAnsi(v); });
-  return ReturnResults(L, 1);
-}
-
-void PushUtf16Table(lua_State* L, const char* s, size_t len) {
-  std::u16string u = Utf8ToUtf16(std::string_view(s, len));
+void PushConverted(lua_State* L, const char* s, size_t len, size_t growth, F convert) {
+  if (len > (SIZE_MAX - 1) / growth) RaiseMessage(L, "%s", kOutOfMemoryMessage);
+  const size_t cap = len * growth + 1;
+  char* buf = static_cast<char*>(lua_newuserdata(L, cap));
   size_t n = 0;
-  while (n < u.size() && u[n] != 0) ++n;  // the list stops at the first U+0000
+  RunGuarded(L, [&](Outcome& out) {
+    std::string r = convert(std::string_view(s, len));
+    if (r.size() > cap) return out.Fail("%s", kOutOfMemoryMessage);
+    memcpy(buf, r.data(), r.size());
+    n = r.size();
+  });
+  lua_pushlstring(L, buf, n);
+  lua_remove(L, -2);  // the buffer
+}
+
+// The whole string is converted, embedded zero bytes included. A CP932 byte
+// becomes at most three UTF-8 bytes; UTF-8 never grows into CP932.
+int EncodingAnsiToUtf8(lua_State* L) {
+  if (lua_gettop(L) == 0) return 0;
+  size_t len;
+  const char* s = luaL_checklstring(L, 1, &len);
+  PushConverted(L, s, len, 3, [](std::string_view v) { return AnsiToUtf8(v); });
+  return ReturnResults(L, 1);
+}
+
+int EncodingUtf8ToAnsi(lua_State* L) {
+  if (lua_gettop(L) == 0) return 0;
+  size_t len;
+  const char* s = luaL_checklstring(L, 1, &len);
+  PushConverted(L, s, len, 1, [](std::string_view v) { return Utf8ToAnsi(v); });
+  return ReturnResults(L, 1);
+}
+
+// A table of the UTF-16 code units, up to the first U+0000. Each UTF-8 byte
+// gives at most one unit, so the units fit a buffer of the input's length.
+int EncodingUtf8ToUtf16(lua_State* L) {
+  size_t len;
+  const char* s = luaL_checklstring(L, 1, &len);
+  if (len > SIZE_MAX / sizeof(char16_t) - 1) RaiseMessage(L, "%s", kOutOfMemoryMessage);
+  auto* units = static_cast<char16_t*>(lua_newuserdata(L, (len + 1) * sizeof(char16_t)));
+  size_t n = 0;
+  RunGuarded(L, [&](Outcome& out) {
+    std::u16string u = Utf8ToUtf16(std::string_view(s, len));
+    if (u.size() > len) return out.Fail("%s", kOutOfMemoryMessage);
+    while (n < u.size() && u[n] != 0) ++n;  // the list stops at the first U+0000
+    memcpy(units, u.data(), n * sizeof(char16_t));
+  });
   lua_createtable(L, int(n), 0);
   for (size_t i = 0; i < n; ++i) {
-    lua_pushinteger(L, u[i]);
+    lua_pushinteger(L, units[i]);
     lua_rawseti(L, -2, int(i + 1));
   }
-}
-
-int Utf8ToUtf16Lua(lua_State* L) {
-  size_t len;
-  const char* s = luaL_checklstring(L, 1, &len);
-  PushUtf16Table(L, s, len);
   return ReturnResults(L, 1);
 }
 
-int ZenkakuLua(lua_State* L) {
+// Every half-width character becomes one full-width one of at most three bytes.
+int EncodingZenkaku(lua_State* L) {
   size_t len;
   const char* s = luaL_checklstring(L, 1, &len);
-  PushConverted(L, s, len, [](std::string_view v) { return ZenkakuUtf8(v); });
+  PushConverted(L, s, len, 3, [](std::string_view v) { return ZenkakuUtf8(v); });
   return ReturnResults(L, 1);
 }
 
@@ -69,7 +88,7 @@ void FirstBytes(lua_State* L, unsigned char* out, size_t n) {
   memcpy(out, s, len < n ? len : n);
 }
 
-int BToFloat(lua_State* L) {
+int EncodingBToFloat(lua_State* L) {
   unsigned char b[4];
   FirstBytes(L, b, 4);
   uint32_t bits = uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
@@ -80,7 +99,7 @@ int BToFloat(lua_State* L) {
   return 1;
 }
 
-int BToWord(lua_State* L) {
+int EncodingBToWord(lua_State* L) {
   unsigned char b[2];
   FirstBytes(L, b, 2);
   ClearStack(L);
@@ -88,7 +107,7 @@ int BToWord(lua_State* L) {
   return 1;
 }
 
-int BToDword(lua_State* L) {
+int EncodingBToDword(lua_State* L) {
   unsigned char b[4];
   FirstBytes(L, b, 4);
   uint32_t v = uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
@@ -100,13 +119,13 @@ int BToDword(lua_State* L) {
 }  // namespace
 
 const luaL_Reg kEncodingFuncs[] = {
-    {"ansi_to_utf8", AnsiToUtf8Lua},
-    {"utf8_to_ansi", Utf8ToAnsiLua},
-    {"utf8_to_utf16", Utf8ToUtf16Lua},
-    {"zenkaku", ZenkakuLua},
-    {"b_to_float", BToFloat},
-    {"b_to_word", BToWord},
-    {"b_to_dword", BToDword},
+    {"ansi_to_utf8", EncodingAnsiToUtf8},
+    {"utf8_to_ansi", EncodingUtf8ToAnsi},
+    {"utf8_to_utf16", EncodingUtf8ToUtf16},
+    {"zenkaku", EncodingZenkaku},
+    {"b_to_float", EncodingBToFloat},
+    {"b_to_word", EncodingBToWord},
+    {"b_to_dword", EncodingBToDword},
     {nullptr, nullptr},
 };
 

@@ -1,18 +1,29 @@
 // Message boxes: SDL's when a display is available, else stderr plus the
-// scripted answer of --answer (headless runs).
+// scripted answer (headless runs). The caller says how the box is to be shown.
 #pragma once
 
 struct SDL_Window;
 
 namespace qor::platform {
 
-// Shows `text` titled `title` (UTF-8). For a yes/no box returns true on Yes.
-bool ShowMessageBox(const char* text, const char* title, bool yesno);
+enum class BoxKind { kInformation, kQuestion, kError };
 
-// The window that owns message boxes (null before gui.create).
-void SetDialogOwner(SDL_Window* window);
+// How boxes are shown in this run.
+struct DialogSettings {
+  SDL_Window* owner = nullptr;  // the window that owns the box (null: none)
+  bool headless = false;        // never show a box; report on stderr instead
+  bool answerYes = true;        // the answer a question gets when no box is shown
+};
 
-// True when boxes are shown on a display (not headless).
-bool DialogsOnDisplay();
+// Shows `text` titled `title` (UTF-8). A question has Yes and No buttons and
+// returns true on Yes; the other kinds have one OK button and return true.
+bool ShowMessageBox(const char* text, const char* title, BoxKind kind, const DialogSettings& settings);
+
+// The SDL_MessageBoxFlags a box of that kind is shown with: only the fatal
+// error box looks like an error; okbox and yesnobox are plain information.
+unsigned MessageBoxFlags(BoxKind kind);
+
+// True when boxes are shown on a display (not headless, a display is named).
+bool DialogsOnDisplay(bool headless);
 
 }  // namespace qor::platform

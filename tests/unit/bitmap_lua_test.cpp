@@ -8,6 +8,7 @@
 #include "host/binding.h"
 #include "host/modules.h"
 #include "image/bitmap.h"
+#include "lua_harness.h"
 
 using namespace qor;
 
@@ -22,15 +23,7 @@ class BitmapLua : public testing::Test {
   }
   void TearDown() override { lua_close(L); }
 
-  // Runs a chunk; returns "" or the error text.
-  std::string Run(const char* code, int results = 0) {
-    if (luaL_loadstring(L, code) || lua_pcall(L, 0, results, 0)) {
-      std::string err = lua_tostring(L, -1);
-      lua_pop(L, 1);
-      return err;
-    }
-    return "";
-  }
+  std::string Run(const char* code, int results = 0) { return test::RunLua(L, code, results); }
   BitmapView* View() {
     EXPECT_EQ(Run("return b:getdata()", 1), "");
     EXPECT_EQ(lua_type(L, -1), LUA_TLIGHTUSERDATA);

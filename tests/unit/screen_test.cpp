@@ -15,6 +15,7 @@
 #include "host/window.h"
 #include "image/image_io.h"
 #include "image/text.h"
+#include "lua_harness.h"
 
 using namespace qor;
 
@@ -34,7 +35,6 @@ class Screen : public ::testing::Test {
     g_screen.device.reset();
     DestroyMainWindow();
     g_screen = UScreen();
-    g_windowCreated = false;
     L = luaL_newstate();
     luaL_openlibs(L);
     RegisterModules(L);
@@ -45,17 +45,10 @@ class Screen : public ::testing::Test {
     g_screen.device.reset();
     DestroyMainWindow();
     g_screen = UScreen();
-    g_windowCreated = false;
   }
 
-  // Runs a chunk; returns "" or its error message converted back to UTF-8.
-  static std::string Try(const char* lua) {
-    std::string err;
-    if (luaL_dostring(L, lua) != 0) err = AnsiToUtf8(lua_tostring(L, -1));
-    lua_settop(L, 0);
-    return err;
-  }
-  static void Run(const char* lua) { ASSERT_EQ(Try(lua), ""); }
+  static std::string Try(const char* lua) { return test::RunLua(L, lua); }
+  static void Run(const char* lua) { test::ExpectLuaOk(L, lua); }
   static void Create() {
     if (!g_screen.device) Run("gui.create(640, 480)");
     ASSERT_TRUE(g_screen.device);

@@ -12,7 +12,7 @@
 #include "graphics/texture.h"
 #include "host/binding.h"
 #include "host/modules.h"
-#include "image/text.h"
+#include "lua_harness.h"
 
 using namespace qor;
 
@@ -59,15 +59,7 @@ class TextureDraw : public ::testing::TestWithParam<const char*> {
     UseScreenDevice(nullptr, 0, 0);
     if (window) SDL_DestroyWindow(window);
   }
-  std::string Run(const char* code) {
-    if (luaL_loadstring(L, code) != 0 || lua_pcall(L, 0, 0, 0) != 0) {
-      std::string err = AnsiToUtf8(lua_tostring(L, -1));
-      lua_pop(L, 1);
-      ADD_FAILURE() << code << ": " << err;
-      return err;
-    }
-    return "";
-  }
+  void Run(const char* code) { test::ExpectLuaOk(L, code); }
   UTexture* Global(const char* name) {
     lua_getglobal(L, name);
     auto* t = static_cast<UTexture*>(lua_touserdata(L, -1));

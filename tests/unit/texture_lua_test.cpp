@@ -12,7 +12,7 @@
 #include "host/binding.h"
 #include "host/modules.h"
 #include "image/image_io.h"
-#include "image/text.h"
+#include "lua_harness.h"
 #include "texture_fake_device.h"
 
 using namespace qor;
@@ -39,20 +39,8 @@ class TextureLua : public ::testing::Test {
     UseScreenDevice(nullptr, 0, 0);  // later tests map the mouse through the screen size
   }
 
-  // Runs a chunk; "" on success, else the error text in UTF-8.
-  std::string Run(const char* code) {
-    if (luaL_loadstring(L, code) != 0 || lua_pcall(L, 0, 0, 0) != 0) {
-      std::string err = AnsiToUtf8(lua_tostring(L, -1));
-      lua_pop(L, 1);
-      return err;
-    }
-    return "";
-  }
-  void Ok(const char* code) { ASSERT_EQ(Run(code), "") << code; }
-  void Fails(const char* code, const std::string& message) {
-    std::string err = Run(code);
-    EXPECT_NE(err.find(message), std::string::npos) << code << " gave: " << err;
-  }
+  void Ok(const char* code) { test::ExpectLuaOk(L, code); }
+  void Fails(const char* code, const std::string& message) { test::ExpectLuaFails(L, code, message); }
   UTexture* Global(const char* name) {
     lua_getglobal(L, name);
     auto* t = static_cast<UTexture*>(lua_touserdata(L, -1));
@@ -287,7 +275,7 @@ TEST_F(TextureLua, EveryImageKindLoadsAsImageMagickDecodesIt) {
     ASSERT_EQ(fread(want.data(), 1, want.size(), f), want.size()) << path;
     fclose(f);
     const std::string code = "b = bitmap.load('" + path + "'); t = texture.load('" + path + "')";
-    ASSERT_EQ(Run(code.c_str()), "") << file;
+    ASSERT_EQ(test::RunLua(L, code.c_str()), "") << file;
     lua_getglobal(L, "b");
     const auto* b = static_cast<const UBitmap*>(lua_touserdata(L, -1));
     lua_pop(L, 1);

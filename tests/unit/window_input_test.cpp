@@ -205,6 +205,9 @@ TEST(InputScript, MistakesNameTheLine) {
       {"1 close now\n", "close takes 0 arguments"},
       {"1 drop \"open\n", "unterminated"},
       {"99999999999 close\n", "frame number"},
+      // bytes of a binary file are shown escaped, never raw
+      {"1 k\x01y\xff\n", "unknown event \"k\\x01y\\xFF\""},
+      {"\x1b[2J close\n", "not \"\\x1B[2J\""},
   };
   for (const Case& c : cases) {
     std::vector<ScriptedEvent> ev;

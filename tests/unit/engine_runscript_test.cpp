@@ -14,7 +14,7 @@ using namespace qor;
 
 namespace {
 
-class TextcfgRunScript : public ::testing::Test {
+class EngineRunScript : public ::testing::Test {
  protected:
   void SetUp() override {
     char buf[4096];
@@ -43,7 +43,7 @@ class TextcfgRunScript : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(TextcfgRunScript, ResultsStayOnTheStackAndHashLineIsSkipped) {
+TEST_F(EngineRunScript, ResultsStayOnTheStackAndHashLineIsSkipped) {
   Write("main.lua", "#!/usr/bin/env qor\nreturn 'a', debug.getinfo(1, 'l').currentline\n");
   RunScript(L_, "main.lua");
   ASSERT_EQ(lua_gettop(L_), 2);
@@ -51,27 +51,27 @@ TEST_F(TextcfgRunScript, ResultsStayOnTheStackAndHashLineIsSkipped) {
   EXPECT_EQ(lua_tointeger(L_, 2), 2);  // line numbers are those of the file
 }
 
-TEST_F(TextcfgRunScript, NameMatchesAnyCaseAndEitherSeparator) {
+TEST_F(EngineRunScript, NameMatchesAnyCaseAndEitherSeparator) {
   ASSERT_EQ(mkdir("Data", 0755), 0);
   Write("Data/Init.lua", "return 5\n");
   RunScript(L_, "data\\init.lua");
   EXPECT_EQ(lua_tointeger(L_, -1), 5);
 }
 
-using TextcfgRunScriptDeathTest = TextcfgRunScript;
+using EngineRunScriptDeathTest = EngineRunScript;
 
-TEST_F(TextcfgRunScriptDeathTest, ErrorInAScriptWithAJapaneseName) {
+TEST_F(EngineRunScriptDeathTest, ErrorInAScriptWithAJapaneseName) {
   ASSERT_EQ(mkdir("スクリプト", 0755), 0);
   Write("スクリプト/本体.lua", "local a = 1\n\nerror('boom')\n");
   EXPECT_EXIT(RunScript(L_, "スクリプト/本体.lua"), ::testing::ExitedWithCode(255),
               "Luaスクリプトのエラーです。\r\nスクリプト/本体.lua:3: boom");
 }
 
-TEST_F(TextcfgRunScriptDeathTest, MissingScriptWithAJapaneseName) {
+TEST_F(EngineRunScriptDeathTest, MissingScriptWithAJapaneseName) {
   EXPECT_EXIT(RunScript(L_, "無い.lua"), ::testing::ExitedWithCode(255), "Luaスクリプト\"無い.lua\"がありません。");
 }
 
-TEST_F(TextcfgRunScriptDeathTest, SyntaxErrorNamesTheLine) {
+TEST_F(EngineRunScriptDeathTest, SyntaxErrorNamesTheLine) {
   Write("bad.lua", "x = 1\ny = = 2\n");
   EXPECT_EXIT(RunScript(L_, "bad.lua"), ::testing::ExitedWithCode(255), "bad.lua:2: unexpected symbol near '='");
 }

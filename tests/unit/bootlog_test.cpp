@@ -15,7 +15,7 @@ using namespace qor;
 
 namespace {
 
-class TextcfgBootLog : public ::testing::Test {
+class BootLog : public ::testing::Test {
  protected:
   void SetUp() override {
     char buf[4096];
@@ -45,7 +45,7 @@ const char kSep[] = "---------------------------\r\n";
 
 }  // namespace
 
-TEST_F(TextcfgBootLog, DisabledWritesNothing) {
+TEST_F(BootLog, DisabledWritesNothing) {
   g_logEnabled = false;
   StartBootLog();
   WriteBootLog("step %d", 1);
@@ -54,7 +54,7 @@ TEST_F(TextcfgBootLog, DisabledWritesNothing) {
   EXPECT_NE(access("qordxbootlog.txt", 0), 0);
 }
 
-TEST_F(TextcfgBootLog, HeaderSectionsAndLinesAreCp932WithCrLf) {
+TEST_F(BootLog, HeaderSectionsAndLinesAreCp932WithCrLf) {
   g_logEnabled = true;
   {
     std::ofstream old("qordxbootlog.txt");
@@ -78,7 +78,7 @@ TEST_F(TextcfgBootLog, HeaderSectionsAndLinesAreCp932WithCrLf) {
   EXPECT_EQ(std::string(kSep).size(), 29u);
 }
 
-TEST_F(TextcfgBootLog, LongLinesAreCutNotOverrun) {
+TEST_F(BootLog, LongLinesAreCutNotOverrun) {
   g_logEnabled = true;
   std::string big(5000, 'x');
   WriteBootLog("%s", big.c_str());
@@ -88,7 +88,7 @@ TEST_F(TextcfgBootLog, LongLinesAreCutNotOverrun) {
   EXPECT_EQ(log.size(), 2047u + 2u);
 }
 
-TEST_F(TextcfgBootLog, UnwritableLogIsIgnored) {
+TEST_F(BootLog, UnwritableLogIsIgnored) {
   g_logEnabled = true;
   ASSERT_EQ(mkdir("qordxbootlog.txt", 0755), 0);  // a folder in the way
   StartBootLog();

@@ -6,14 +6,16 @@
 
 using namespace qor;
 
-TEST(TextcfgZenkaku, AsciiBecomesFullWidth) {
+TEST(EncodingZenkaku, AsciiBecomesFullWidthTheRestIsKept) {
   EXPECT_EQ(ZenkakuUtf8("Abz 09"), "Ａｂｚ　０９");
   EXPECT_EQ(ZenkakuUtf8("!\"#'-@[\\]^_`{|}~"), "！＂＃＇－＠［＼］＾＿｀｛｜｝～");
   EXPECT_EQ(ZenkakuUtf8("a\tb\n"), "ａ\tｂ\n");  // control characters stay
   EXPECT_EQ(ZenkakuUtf8(""), "");
+  EXPECT_EQ(ZenkakuUtf8("漢字カナＡ"), "漢字カナＡ");  // full-width already: kept
+  EXPECT_EQ(ZenkakuUtf8("é☃"), "？？");  // not in CP932: '?', which then widens
 }
 
-TEST(TextcfgZenkaku, EveryResultSurvivesCp932) {
+TEST(EncodingZenkaku, EveryResultSurvivesCp932) {
   // The mapped text must be representable in the ANSI code page, as it is
   // produced there; a '?' here would mean a table entry outside CP932.
   std::string all;
@@ -28,16 +30,11 @@ TEST(TextcfgZenkaku, EveryResultSurvivesCp932) {
   EXPECT_EQ(z.find('?'), std::string::npos);  // '?' itself maps to ？
 }
 
-TEST(TextcfgZenkaku, HalfWidthKatakanaAndMarks) {
+TEST(EncodingZenkaku, HalfWidthKatakanaAndMarks) {
   EXPECT_EQ(ZenkakuUtf8("ｱｲｳｴｵｧｯｰﾝｦ"), "アイウエオァッーンヲ");
   EXPECT_EQ(ZenkakuUtf8("ｶﾞｷﾞﾄﾞﾊﾞﾊﾟﾎﾟｳﾞ"), "ガギドバパポヴ");
   EXPECT_EQ(ZenkakuUtf8("｡｢｣､･"), "。「」、・");
   // Marks that do not combine stand alone as full-width marks.
   EXPECT_EQ(ZenkakuUtf8("ﾞﾟｱﾞｶﾟﾊﾞﾞ"), "゛゜ア゛カ゜バ゛");
   EXPECT_EQ(ZenkakuUtf8("ﾜﾞ"), "ワ゛");  // ヷ has no CP932 code
-}
-
-TEST(TextcfgZenkaku, FullWidthAndOutsideCp932) {
-  EXPECT_EQ(ZenkakuUtf8("漢字カナＡ"), "漢字カナＡ");
-  EXPECT_EQ(ZenkakuUtf8("é☃"), "？？");  // not in CP932: '?', which then widens
 }

@@ -1,0 +1,1 @@
+grep -qx "live ok" "$STDOUT"
