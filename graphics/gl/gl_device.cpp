@@ -265,14 +265,6 @@ void GLDevice::BeforeBackWrite(const DeviceRect* cleared) {
   BindTarget(back_);
 }
 
-bool GLDevice::BeginScene() {
-  if (inScene_) return false;
-  inScene_ = true;
-  return true;
-}
-
-void GLDevice::EndScene() { inScene_ = false; }
-
 void GLDevice::Clear(const DeviceRect* rect, uint32_t argb) {
   Flush();
   Target& t = Current();
@@ -342,7 +334,6 @@ bool GLDevice::Reset(int backWidth, int backHeight) {
   batchSlotMask_ = 0;
   batchUntextured_ = batchInexact_ = false;
   offscreenOn_ = false;
-  inScene_ = false;
   texture_ = nullptr;
   blend_ = BLEND_NORMAL;
   SDL_GL_MakeCurrent(window_, context_);

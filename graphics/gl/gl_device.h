@@ -75,12 +75,9 @@ class GLDevice final : public Device {
   void DestroyTexture(DeviceTexture* tex) override;
   void BeginTextureAccess(DeviceTexture* tex) override;
   void EndTextureAccess(DeviceTexture* tex, int top, int bottom) override;
-  bool BeginScene() override;
-  void EndScene() override;
   void Clear(const DeviceRect* rect, uint32_t argb) override;
   void SetBlend(BlendMode mode) override;
   void SetTexture(DeviceTexture* tex) override;
-  void Draw(PrimitiveType type, const Vertex* v, int count) override;
   bool Present() override;
   bool Reset(int backWidth, int backHeight) override;
   int BackWidth() const override { return back_.width; }
@@ -89,6 +86,9 @@ class GLDevice final : public Device {
   void ReadPixels(uint32_t* dst, int dstPitchBytes, int width, int height) override;
   void ReadFrontBuffer(uint32_t* dst, int dstPitchBytes) override;
   void FailNextPresent() override { failNextPresent_ = true; }
+
+ protected:
+  void Submit(PrimitiveType type, const Vertex* v, int count) override;
 
  private:
   // Context and GL objects (gl_device.cpp).
@@ -133,7 +133,6 @@ class GLDevice final : public Device {
   bool backIsPresented_ = false;
   // front_ holds the last presented frame (valid once the back moved on).
   bool frontValid_ = false;
-  bool inScene_ = false;
   bool showOnWindow_ = true;  // false with SDL's offscreen video driver
   bool failNextPresent_ = false;
   bool lost_ = false;            // GL reported a reset: Present fails until Reset

@@ -61,12 +61,9 @@ class SoftDevice final : public Device {
   void BeginTextureAccess(DeviceTexture* tex) override;
   void EndTextureAccess(DeviceTexture* tex, int top, int bottom) override;
 
-  bool BeginScene() override;
-  void EndScene() override;
   void Clear(const DeviceRect* rect, uint32_t argb) override;
   void SetBlend(BlendMode mode) override;
   void SetTexture(DeviceTexture* tex) override;
-  void Draw(PrimitiveType type, const Vertex* v, int count) override;
   bool Present() override;
   bool Reset(int backWidth, int backHeight) override;
   int BackWidth() const override { return back_.width; }
@@ -79,6 +76,10 @@ class SoftDevice final : public Device {
 
   // The largest texture side accepted (larger sizes are an invalid call).
   static constexpr int kMaxTextureSize = 16384;
+
+ protected:
+  void Submit(PrimitiveType type, const Vertex* v, int count) override;
+  void SceneEnded() override { Flush(); }
 
  private:
   struct Buffer {
@@ -95,7 +96,6 @@ class SoftDevice final : public Device {
   SDL_Surface* backWrap_ = nullptr;  // the back buffer seen as an SDL surface (presenting)
   Buffer back_, front_, offscreen_;
   bool offscreenOn_ = false;
-  bool inScene_ = false;
   bool failNextPresent_ = false;
   BlendMode blend_ = BLEND_NORMAL;
   DeviceTexture* texture_ = nullptr;
