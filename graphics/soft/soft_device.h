@@ -93,7 +93,9 @@ class SoftDevice final : public Device {
   void ShowOnWindow();
 
   SDL_Window* window_;
-  SDL_Surface* backWrap_ = nullptr;  // the back buffer seen as an SDL surface (presenting)
+  SDL_Surface* frameWrap_ = nullptr;  // the frame shown, seen as an SDL surface (presenting)
+  std::vector<uint32_t> scaled_;      // the frame scaled to the window, when sizes differ
+  std::vector<int> scaleColumns_;     // source column of each window column
   Buffer back_, front_, offscreen_;
   bool offscreenOn_ = false;
   bool failNextPresent_ = false;
