@@ -27,11 +27,7 @@ class Screen : public ::testing::Test {
     g_options.desktopWidth = 1920;
     g_options.desktopHeight = 1080;
     g_logEnabled = false;
-    // Start from no window and no device (other suites may have made a window).
-    g_screen.device.reset();
-    DestroyMainWindow();
-    g_screen = UScreen();
-    g_windowCreated = false;
+    NoScreen();  // other suites may have made a window
     L = luaL_newstate();
     luaL_openlibs(L);
     RegisterModules(L);
@@ -39,6 +35,10 @@ class Screen : public ::testing::Test {
   static void TearDownTestSuite() {
     lua_close(L);
     L = nullptr;
+    NoScreen();
+  }
+  // Back to the state before gui.create: no device, no window.
+  static void NoScreen() {
     g_screen.device.reset();
     DestroyMainWindow();
     g_screen = UScreen();
@@ -72,7 +72,7 @@ Vertex V(float x, float y, uint32_t c = 0xFFFFFFFF) { return Vertex{x, y, 0, 1, 
 }  // namespace
 
 TEST_F(Screen, BeforeCreateOnlyBlendAndEndSceneWork) {
-  if (g_screen.device) GTEST_SKIP() << "the screen already exists";
+  NoScreen();
   Run("assert(gui.isenable() == false)");
   Run("draw.blend(1)");
   Run("assert(draw.endscene() == true)");
@@ -176,14 +176,7 @@ TEST_F(Screen, StretchedModeMapsIntoTheLetterbox) {
 
   Run("draw.beginscene()");
   Vertex q[4] = {V(-0.5f, -0.5f), V(639.5f, -0.5f), V(-0.5f, 479.5f), V(639.5f, 479.5f)};
-  Vertex origin[3] = {V(0, 0), V(640, 0), V(0, 480)};
   UnbindTexture();
-  DrawPrimitives(L, PT_TRIANGLELIST, 1, origin);
-  EXPECT_FLOAT_EQ(origin[0].x, 240.5f);
-  EXPECT_FLOAT_EQ(origin[0].y, 0.5f);
-  EXPECT_FLOAT_EQ(origin[1].x, 1680.5f);
-  EXPECT_FLOAT_EQ(origin[2].y, 1080.5f);
-  g_screen.device->Clear(nullptr, 0xFF000000);
   DrawPrimitives(L, PT_TRIANGLESTRIP, 2, q);
   auto px = Read();
   // The whole screen becomes exactly the 1440 x 1080 picture between two black bars.
