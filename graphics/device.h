@@ -65,15 +65,31 @@ class Device {
   virtual void EndTextureAccess(DeviceTexture* tex, int top, int bottom) = 0;
 
   // --- frame
-  virtual bool BeginScene() = 0;  // false when a scene is already open
-  virtual void EndScene() = 0;
+  // Drawing happens only inside a scene, as in Direct3D 9, which refuses a
+  // draw outside BeginScene/EndScene: Draw then does nothing (no error).
+  // Render-to-texture/bitmap scenes are scenes too. Clear, texture access and
+  // read-backs work anywhere. A reset leaves an open scene open, so a mode
+  // switch or a recovery in the middle of a frame lets the frame go on.
+  bool BeginScene() {  // false when a scene is already open
+    if (inScene_) return false;
+    inScene_ = true;
+    return true;
+  }
+  void EndScene() {
+    inScene_ = false;
+    SceneEnded();
+  }
+  bool InScene() const { return inScene_; }
   // Clears the current target to `argb` (alpha ignored on the back buffer);
   // `rect` null = everything, else the rectangle (exclusive right/bottom).
   virtual void Clear(const DeviceRect* rect, uint32_t argb) = 0;
   virtual void SetBlend(BlendMode mode) = 0;
   virtual void SetTexture(DeviceTexture* tex) = 0;  // null = untextured (diffuse only)
-  // Queues `count` vertices of a primitive list/strip/fan (count is vertices).
-  virtual void Draw(PrimitiveType type, const Vertex* v, int count) = 0;
+  // Queues `count` vertices of a primitive list/strip/fan (count is vertices);
+  // nothing outside a scene.
+  void Draw(PrimitiveType type, const Vertex* v, int count) {
+    if (inScene_) Submit(type, v, count);
+  }
   // Shows the back buffer; false when the device is lost (then Reset).
   virtual bool Present() = 0;
   // Re-creates the back buffer at this size (screen-mode switch or recovery).
@@ -90,6 +106,14 @@ class Device {
 
   // Tests: make the next Present report a lost device.
   virtual void FailNextPresent() = 0;
+
+ protected:
+  // The backend's part of Draw, called only inside a scene.
+  virtual void Submit(PrimitiveType type, const Vertex* v, int count) = 0;
+  virtual void SceneEnded() {}
+
+ private:
+  bool inScene_ = false;
 };
 
 // Asks OpenGL (through a hidden throw-away window and 3.3 core context) for its

@@ -56,6 +56,7 @@
   X(PFNGLGETUNIFORMLOCATIONPROC, glGetUniformLocation)                   \
   X(PFNGLUNIFORM1IPROC, glUniform1i)                                     \
   X(PFNGLUNIFORM2FPROC, glUniform2f)                                     \
+  X(PFNGLUNIFORM2IPROC, glUniform2i)                                     \
   X(PFNGLGENFRAMEBUFFERSPROC, glGenFramebuffers)                         \
   X(PFNGLDELETEFRAMEBUFFERSPROC, glDeleteFramebuffers)                   \
   X(PFNGLBINDFRAMEBUFFERPROC, glBindFramebuffer)                         \

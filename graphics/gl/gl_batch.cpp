@@ -84,7 +84,7 @@ int GLDevice::SlotFor(GLTexture* t) {
   return pick;
 }
 
-void GLDevice::Draw(PrimitiveType type, const Vertex* v, int count) {
+void GLDevice::Submit(PrimitiveType type, const Vertex* v, int count) {
   const BatchKind kind = KindOf(type);
   if (kind == KIND_NONE || !v || count <= 0) return;
   if (batchCount_ > 0 && (kind != batchKind_ || blend_ != batchBlend_)) Flush();

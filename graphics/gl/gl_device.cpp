@@ -165,6 +165,7 @@ bool GLDevice::CreateObjects(std::string* error) {
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize_);
   // Never more than the reference device accepts, so both refuse the same sizes.
   maxTextureSize_ = std::min(maxTextureSize_, 16384);
+  glGenVertexArrays(1, &emptyVao_);
   glGenVertexArrays(1, &vao_);
   glBindVertexArray(vao_);
   glGenBuffers(1, &vbo_);
@@ -230,7 +231,8 @@ void GLDevice::DestroyObjects() {
   FreeTarget(&offscreen_);
   if (vbo_) glDeleteBuffers(1, &vbo_);
   if (vao_) glDeleteVertexArrays(1, &vao_);
-  vbo_ = vao_ = 0;
+  if (emptyVao_) glDeleteVertexArrays(1, &emptyVao_);
+  vbo_ = vao_ = emptyVao_ = 0;
   DestroyPrograms(&programs_);
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }
@@ -264,14 +266,6 @@ void GLDevice::BeforeBackWrite(const DeviceRect* cleared) {
   }
   BindTarget(back_);
 }
-
-bool GLDevice::BeginScene() {
-  if (inScene_) return false;
-  inScene_ = true;
-  return true;
-}
-
-void GLDevice::EndScene() { inScene_ = false; }
 
 void GLDevice::Clear(const DeviceRect* rect, uint32_t argb) {
   Flush();
@@ -320,18 +314,28 @@ bool GLDevice::Present() {
       dw = back_.width;
       dh = back_.height;
     }
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, back_.fbo);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    // Our row 0 is the top; the window's is the bottom. A drawable larger than
-    // the back buffer (HiDPI, stretched full screen) is filled by scaling.
-    const bool same = dw == back_.width && dh == back_.height;
-    glBlitFramebuffer(0, 0, back_.width, back_.height, 0, dh, dw, 0, GL_COLOR_BUFFER_BIT,
-                      same ? GL_NEAREST : GL_LINEAR);
+    // Our row 0 is the top; the window's is the bottom. A drawable of another
+    // size (HiDPI, full screen at the screen's size) is filled by scaling.
+    ShowFrame(back_, dw, dh);
     SDL_GL_SwapWindow(window_);
   }
   BindTarget(Current());
   backIsPresented_ = true;
   return true;
+}
+
+void GLDevice::ShowFrame(const Target& frame, int width, int height) {
+  glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  glViewport(0, 0, width, height);
+  glDisable(GL_BLEND);
+  glUseProgram(programs_.present);
+  appliedProgram_ = programs_.present;
+  glUniform2i(programs_.presentWindow, width, height);
+  BindScratch(frame.tex);
+  glBindVertexArray(emptyVao_);
+  glDrawArrays(GL_TRIANGLES, 0, 3);
+  glBindVertexArray(vao_);
+  glEnable(GL_BLEND);
 }
 
 bool GLDevice::Reset(int backWidth, int backHeight) {
@@ -342,7 +346,6 @@ bool GLDevice::Reset(int backWidth, int backHeight) {
   batchSlotMask_ = 0;
   batchUntextured_ = batchInexact_ = false;
   offscreenOn_ = false;
-  inScene_ = false;
   texture_ = nullptr;
   blend_ = BLEND_NORMAL;
   SDL_GL_MakeCurrent(window_, context_);

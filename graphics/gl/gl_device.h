@@ -2,8 +2,8 @@
 // files of graphics/gl (device core, batching, textures, shaders).
 //
 // Every frame is drawn into an off-screen framebuffer whose row 0 is the top
-// row of the picture; Present blits it (flipped, scaled to the drawable) to
-// the window. That keeps read-backs and scissor rectangles in picture
+// row of the picture; Present draws it (flipped, scaled to the drawable by the
+// rule of graphics/frame_scale.h) into the window. That keeps read-backs and scissor rectangles in picture
 // coordinates, and keeps the last presented frame readable.
 #pragma once
 #include <cstdint>
@@ -48,10 +48,13 @@ constexpr int kTextureSlots = 4;
 //   2 * kTextureSlots + h    several units, the highest being h >= 1;
 //   3 * kTextureSlots + i    unit i only, every quad axis-aligned with its
 //                            pixel centres on texel centres: plain sampling.
+// Plus the presenting program, which scales a finished frame to the window.
 struct Programs {
   static constexpr int kCount = 4 * kTextureSlots;
   GLuint program[kCount] = {};
   GLint scale[kCount] = {};
+  GLuint present = 0;
+  GLint presentWindow = -1;  // location of its uniform for the window's size
 };
 inline int ProgramIndex(unsigned unitMask, bool untextured, bool exactTexels) {
   if (!unitMask) return 0;
@@ -75,12 +78,9 @@ class GLDevice final : public Device {
   void DestroyTexture(DeviceTexture* tex) override;
   void BeginTextureAccess(DeviceTexture* tex) override;
   void EndTextureAccess(DeviceTexture* tex, int top, int bottom) override;
-  bool BeginScene() override;
-  void EndScene() override;
   void Clear(const DeviceRect* rect, uint32_t argb) override;
   void SetBlend(BlendMode mode) override;
   void SetTexture(DeviceTexture* tex) override;
-  void Draw(PrimitiveType type, const Vertex* v, int count) override;
   bool Present() override;
   bool Reset(int backWidth, int backHeight) override;
   int BackWidth() const override { return back_.width; }
@@ -89,6 +89,9 @@ class GLDevice final : public Device {
   void ReadPixels(uint32_t* dst, int dstPitchBytes, int width, int height) override;
   void ReadFrontBuffer(uint32_t* dst, int dstPitchBytes) override;
   void FailNextPresent() override { failNextPresent_ = true; }
+
+ protected:
+  void Submit(PrimitiveType type, const Vertex* v, int count) override;
 
  private:
   // Context and GL objects (gl_device.cpp).
@@ -101,6 +104,8 @@ class GLDevice final : public Device {
   Target& Current() { return offscreenOn_ ? offscreen_ : back_; }
   void BeforeBackWrite(const DeviceRect* cleared);
   void ReadTarget(const Target& t, uint32_t* dst, int pitch, int width, int height);
+  // Draws `frame` upright into the window's framebuffer of width x height.
+  void ShowFrame(const Target& frame, int width, int height);
   bool ContextLost();
 
   // Batching (gl_batch.cpp).
@@ -124,6 +129,7 @@ class GLDevice final : public Device {
   SDL_GLContext context_ = nullptr;
   Programs programs_;
   GLuint vao_ = 0, vbo_ = 0;
+  GLuint emptyVao_ = 0;  // for the presenting pass, which reads no vertex arrays
   size_t vboBytes_ = 0, vboOffset_ = 0;
   GLint maxTextureSize_ = 0;
 
@@ -133,7 +139,6 @@ class GLDevice final : public Device {
   bool backIsPresented_ = false;
   // front_ holds the last presented frame (valid once the back moved on).
   bool frontValid_ = false;
-  bool inScene_ = false;
   bool showOnWindow_ = true;  // false with SDL's offscreen video driver
   bool failNextPresent_ = false;
   bool lost_ = false;            // GL reported a reset: Present fails until Reset

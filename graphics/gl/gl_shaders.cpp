@@ -78,6 +78,28 @@ std::string FragmentSource(int k) {
   return s;
 }
 
+// The presenting pass: one triangle over the whole window; each window pixel
+// fetches the frame pixel of graphics/frame_scale.h's rule,
+// floor((d + 0.5) * frame / window) = (2d + 1) * frame / (2 * window) in
+// integers, so the result is exactly the software device's.
+const char* kPresentVertex = R"(#version 330 core
+void main() {
+  vec2 p = vec2(gl_VertexID == 1 ? 3.0 : -1.0, gl_VertexID == 2 ? 3.0 : -1.0);
+  gl_Position = vec4(p, 0.0, 1.0);
+}
+)";
+const char* kPresentFragment = R"(#version 330 core
+uniform sampler2D uFrame;
+uniform ivec2 uWindow;
+out vec4 fragColor;
+void main() {
+  // The window's row 0 is the bottom, the frame's the top.
+  ivec2 d = ivec2(int(gl_FragCoord.x), uWindow.y - 1 - int(gl_FragCoord.y));
+  ivec2 s = (2 * d + 1) * textureSize(uFrame, 0) / (2 * uWindow);
+  fragColor = texelFetch(uFrame, s, 0);
+}
+)";
+
 GLuint Compile(GLenum kind, const char* source, std::string* error) {
   using namespace qor::gl;
   GLuint s = glCreateShader(kind);
@@ -134,6 +156,36 @@ GLuint Link(GLuint vs, int k, std::string* error) {
 
 }  // namespace
 
+bool BuildPresentProgram(Programs* p, std::string* error) {
+  using namespace qor::gl;
+  GLuint vs = Compile(GL_VERTEX_SHADER, kPresentVertex, error);
+  if (!vs) return false;
+  GLuint fs = Compile(GL_FRAGMENT_SHADER, kPresentFragment, error);
+  if (!fs) {
+    glDeleteShader(vs);
+    return false;
+  }
+  GLuint prog = glCreateProgram();
+  glAttachShader(prog, vs);
+  glAttachShader(prog, fs);
+  glBindFragDataLocation(prog, 0, "fragColor");
+  glLinkProgram(prog);
+  glDeleteShader(vs);
+  glDeleteShader(fs);
+  GLint ok = 0;
+  glGetProgramiv(prog, GL_LINK_STATUS, &ok);
+  if (!ok) {
+    *error = "the presenting shader does not link";
+    glDeleteProgram(prog);
+    return false;
+  }
+  p->present = prog;
+  glUseProgram(prog);
+  p->presentWindow = glGetUniformLocation(prog, "uWindow");
+  glUniform1i(glGetUniformLocation(prog, "uFrame"), kTextureSlots);  // the frame goes on the scratch unit
+  return true;
+}
+
 bool BuildPrograms(Programs* p, std::string* error) {
   using namespace qor::gl;
   const std::string vertex = VertexSource();
@@ -146,13 +198,14 @@ bool BuildPrograms(Programs* p, std::string* error) {
     if (ok) p->scale[k] = glGetUniformLocation(p->program[k], "uScale");
   }
   glDeleteShader(vs);
-  return ok;
+  return ok && BuildPresentProgram(p, error);
 }
 
 void DestroyPrograms(Programs* p) {
   using namespace qor::gl;
   for (GLuint prog : p->program)
     if (prog) glDeleteProgram(prog);
+  if (p->present) glDeleteProgram(p->present);
   *p = Programs{};
 }
 

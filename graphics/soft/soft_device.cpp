@@ -120,17 +120,6 @@ void SoftDevice::EndTextureAccess(DeviceTexture* tex, int, int) {
   if (tex) tex->dirtyTop = tex->dirtyBottom = 0;
 }
 
-bool SoftDevice::BeginScene() {
-  if (inScene_) return false;
-  inScene_ = true;
-  return true;
-}
-
-void SoftDevice::EndScene() {
-  Flush();
-  inScene_ = false;
-}
-
 void SoftDevice::Clear(const DeviceRect* rect, uint32_t argb) {
   Flush();
   Buffer& b = Current();
@@ -149,7 +138,7 @@ void SoftDevice::Clear(const DeviceRect* rect, uint32_t argb) {
 void SoftDevice::SetBlend(BlendMode mode) { blend_ = mode; }
 void SoftDevice::SetTexture(DeviceTexture* tex) { texture_ = tex; }
 
-void SoftDevice::Draw(PrimitiveType type, const Vertex* v, int count) {
+void SoftDevice::Submit(PrimitiveType type, const Vertex* v, int count) {
   if (count <= 0 || type < PT_POINTLIST || type > PT_TRIANGLEFAN) return;
   if (queuedVertices_.size() + count > kQueueLimit) Flush();
   commands_.push_back(Command{texture_, blend_, type, static_cast<int>(queuedVertices_.size()), count});
@@ -218,7 +207,6 @@ bool SoftDevice::Reset(int backWidth, int backHeight) {
   back_.Allocate(backWidth, backHeight);
   offscreen_ = Buffer();
   offscreenOn_ = false;
-  inScene_ = false;
   texture_ = nullptr;
   blend_ = BLEND_NORMAL;
   return true;

@@ -61,12 +61,9 @@ class SoftDevice final : public Device {
   void BeginTextureAccess(DeviceTexture* tex) override;
   void EndTextureAccess(DeviceTexture* tex, int top, int bottom) override;
 
-  bool BeginScene() override;
-  void EndScene() override;
   void Clear(const DeviceRect* rect, uint32_t argb) override;
   void SetBlend(BlendMode mode) override;
   void SetTexture(DeviceTexture* tex) override;
-  void Draw(PrimitiveType type, const Vertex* v, int count) override;
   bool Present() override;
   bool Reset(int backWidth, int backHeight) override;
   int BackWidth() const override { return back_.width; }
@@ -80,6 +77,10 @@ class SoftDevice final : public Device {
   // The largest texture side accepted (larger sizes are an invalid call).
   static constexpr int kMaxTextureSize = 16384;
 
+ protected:
+  void Submit(PrimitiveType type, const Vertex* v, int count) override;
+  void SceneEnded() override { Flush(); }
+
  private:
   struct Buffer {
     std::vector<uint32_t> pixels;
@@ -92,10 +93,11 @@ class SoftDevice final : public Device {
   void ShowOnWindow();
 
   SDL_Window* window_;
-  SDL_Surface* backWrap_ = nullptr;  // the back buffer seen as an SDL surface (presenting)
+  SDL_Surface* frameWrap_ = nullptr;  // the frame shown, seen as an SDL surface (presenting)
+  std::vector<uint32_t> scaled_;      // the frame scaled to the window, when sizes differ
+  std::vector<int> scaleColumns_;     // source column of each window column
   Buffer back_, front_, offscreen_;
   bool offscreenOn_ = false;
-  bool inScene_ = false;
   bool failNextPresent_ = false;
   BlendMode blend_ = BLEND_NORMAL;
   DeviceTexture* texture_ = nullptr;

@@ -31,10 +31,7 @@ class Screen : public ::testing::Test {
     g_options.desktopWidth = 1920;
     g_options.desktopHeight = 1080;
     g_logEnabled = false;
-    // Start from no window and no device (other suites may have made a window).
-    g_screen.device.reset();
-    DestroyMainWindow();
-    g_screen = UScreen();
+    NoScreen();  // other suites may have made a window
     L = luaL_newstate();
     luaL_openlibs(L);
     RegisterModules(L);
@@ -42,6 +39,10 @@ class Screen : public ::testing::Test {
   static void TearDownTestSuite() {
     lua_close(L);
     L = nullptr;
+    NoScreen();
+  }
+  // Back to the state before gui.create: no device, no window.
+  static void NoScreen() {
     g_screen.device.reset();
     DestroyMainWindow();
     g_screen = UScreen();
@@ -68,7 +69,7 @@ Vertex V(float x, float y, uint32_t c = 0xFFFFFFFF) { return Vertex{x, y, 0, 1, 
 }  // namespace
 
 TEST_F(Screen, BeforeCreateOnlyBlendAndEndSceneWork) {
-  if (g_screen.device) GTEST_SKIP() << "the screen already exists";
+  NoScreen();
   Run("assert(gui.isenable() == false)");
   Run("draw.blend(1)");
   Run("assert(draw.endscene() == true)");

@@ -18,9 +18,7 @@ class FakeDevice : public Device {
   bool offscreenFails = false;
   uint32_t targetPixel = 0xFF102030u;  // what ReadPixels reports for every pixel
   std::vector<std::string> log;        // "draw", "begin", "end top bottom", "read w h", ...
-  std::vector<Vertex> drawn;
   int textures = 0;                    // live textures
-  bool sceneOpen = false;
 
   const char* Name() const override { return "fake"; }
   TextureResult CreateTexture(int width, int height, DeviceTexture** out) override {
@@ -43,19 +41,9 @@ class FakeDevice : public Device {
   void EndTextureAccess(DeviceTexture*, int top, int bottom) override {
     log.push_back("end " + std::to_string(top) + " " + std::to_string(bottom));
   }
-  bool BeginScene() override {
-    if (sceneOpen) return false;
-    sceneOpen = true;
-    return true;
-  }
-  void EndScene() override { sceneOpen = false; }
   void Clear(const DeviceRect*, uint32_t argb) override { log.push_back("clear " + std::to_string(argb)); }
   void SetBlend(BlendMode) override {}
   void SetTexture(DeviceTexture*) override {}
-  void Draw(PrimitiveType, const Vertex* v, int count) override {
-    log.push_back("draw");
-    drawn.insert(drawn.end(), v, v + count);
-  }
   bool Present() override { return true; }
   bool Reset(int, int) override { return true; }
   int BackWidth() const override { return 64; }
@@ -72,6 +60,11 @@ class FakeDevice : public Device {
   }
   void ReadFrontBuffer(uint32_t*, int) override {}
   void FailNextPresent() override {}
+
+ protected:
+  void Submit(PrimitiveType, const Vertex*, int) override {
+    log.push_back("draw");
+  }
 
  private:
   static int RoundUp(int v) {

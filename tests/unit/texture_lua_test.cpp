@@ -59,15 +59,6 @@ class TextureLua : public ::testing::Test {
     bitmaps.push_back(b);
     lua_setglobal(L, name);
   }
-  // Bitmaps, image decoding and saving come from the bitmap module; without
-  // it (an early checkout) the tests that need them are skipped.
-  static bool HaveBitmaps() {
-    UBitmap b{};
-    if (!BitmapCreate(&b, 1, 1)) return false;
-    BitmapRelease(&b);
-    return true;
-  }
-
   lua_State* L = nullptr;
   FakeDevice* fake = nullptr;
   std::vector<UBitmap*> bitmaps;
@@ -167,7 +158,7 @@ TEST_F(TextureLua, RenderCompositesBitmapBlocks) {
   Fails("t:render(b, 0, 0, 1, 1, 0, 2147483647)", "Bitmap sx,sy=0,2147483647");
 }
 
-TEST_F(TextureLua, FromBitmapCopiesRowsWithTheirAlpha) {
+TEST_F(TextureLua, BitmapCopiesBothWaysKeepRowsAndAlpha) {
   uint32_t bm[6] = {1, 2, 3, 0x80FFFFFF, 5, 6};
   MakeBitmap("b", bm, 3, 2);
   Ok("t = texture.frombitmap(b); local w, h = t:getsize(); assert(w == 3 and h == 2)");
@@ -177,6 +168,14 @@ TEST_F(TextureLua, FromBitmapCopiesRowsWithTheirAlpha) {
   EXPECT_EQ(Pixel(t, 2, 1), 6u);
   MakeBitmap("e", nullptr, 3, 2);  // a released bitmap keeps its old size
   Ok("e2 = texture.frombitmap(e); local w, h = e2:getsize(); assert(w == 0 and h == 0)");
+  // And back: only the logical area of a storage rounded up to powers of two.
+  fake->powerOfTwo = true;
+  Ok("p = texture.create(3, 3); p:fill(0xFF00FF00)");
+  UBitmap back{};
+  EXPECT_TRUE(CopyTextureToBitmap(&back, Global("p")).ok());
+  ASSERT_EQ(back.width, 3);
+  EXPECT_EQ(reinterpret_cast<uint32_t*>(back.pixels)[8], 0xFF00FF00u);
+  BitmapRelease(&back);
 }
 
 TEST_F(TextureLua, DrawTriangleChecksInOrder) {
@@ -206,24 +205,22 @@ TEST_F(TextureLua, RenderToTextureCopiesOverlapWithOpaqueAlpha) {
   EXPECT_EQ(fake->log, want);
 }
 
-TEST_F(TextureLua, FailedRenderTargetKeepsSceneFlagUntilBitmapEndScene) {
-  fake->offscreenFails = true;
+TEST_F(TextureLua, RefusedTextureScenes) {
   Ok("t = texture.create(8, 8)");
-  Fails("t:beginscene()", "テクスチャをレンダリングターゲットにすることに失敗しました。");
-  fake->offscreenFails = false;
-  Fails("t:beginscene()", "レンダリングターゲットはひとつだけです。");
-  EndRenderToBitmap();  // what bitmap:endscene does first
-  Ok("t:beginscene(); t:endscene()");
-}
-
-TEST_F(TextureLua, SceneInsideScreenSceneIsRefusedAndScreenKept) {
-  Ok("t = texture.create(8, 8)");
-  ASSERT_TRUE(fake->BeginScene());  // a screen scene is open
+  // Inside a screen scene: refused, and drawing stays on the screen.
+  ASSERT_TRUE(fake->BeginScene());
   fake->log.clear();
   Fails("t:beginscene()", "描画開始に失敗しました。");
   EXPECT_EQ(fake->log.back(), "target off");
   fake->EndScene();
   EndRenderToBitmap();
+  // A target that cannot be made leaves the scene flag set until bitmap:endscene clears it.
+  fake->offscreenFails = true;
+  Fails("t:beginscene()", "テクスチャをレンダリングターゲットにすることに失敗しました。");
+  fake->offscreenFails = false;
+  Fails("t:beginscene()", "レンダリングターゲットはひとつだけです。");
+  EndRenderToBitmap();  // what bitmap:endscene does first
+  Ok("t:beginscene(); t:endscene()");
 }
 
 TEST_F(TextureLua, DeletingTheTargetDuringSceneEndsItSafely) {
@@ -239,7 +236,6 @@ TEST_F(TextureLua, DeletingTheTargetDuringSceneEndsItSafely) {
 }
 
 TEST_F(TextureLua, LoadDecodesPngAndJpegIntoStorage) {
-  if (!HaveBitmaps()) GTEST_SKIP() << "image decoding not in this build";
   std::string code = "t = texture.load('" QOR_FIXTURES "/texture/rgba3x2.png')";
   Ok(code.c_str());
   UTexture* t = Global("t");
@@ -261,7 +257,6 @@ TEST_F(TextureLua, LoadDecodesPngAndJpegIntoStorage) {
 // exactly the pixels ImageMagick decodes from the same file (made by
 // tests/fixtures/kinds/make.sh together with the files).
 TEST_F(TextureLua, EveryImageKindLoadsAsImageMagickDecodesIt) {
-  if (!HaveBitmaps()) GTEST_SKIP() << "image decoding not in this build";
   for (const char* file :
        {"rgb8.png", "rgba8.png", "rgb16.png", "rgba16.png", "grey1.png", "grey2.png", "grey4.png", "grey8.png",
         "grey16.png", "greya8.png", "greya16.png", "palette.png", "palette4.png", "palette_trns.png",
@@ -297,7 +292,6 @@ TEST_F(TextureLua, EveryImageKindLoadsAsImageMagickDecodesIt) {
 }
 
 TEST_F(TextureLua, SaveWritesPngAndReportsUnwritableFile) {
-  if (!HaveBitmaps()) GTEST_SKIP() << "image saving not in this build";
   char dir[] = "/tmp/qor_texture_XXXXXX";
   ASSERT_NE(mkdtemp(dir), nullptr);
   std::string file = std::string(dir) + "/out.png";
@@ -325,17 +319,6 @@ TEST_F(TextureLua, SaveWritesPngAndReportsUnwritableFile) {
   Fails(code.c_str(), "savealphaはグレースケールPNG形式もしくはarl形式です");
   remove(file.c_str());
   rmdir(dir);
-}
-
-TEST_F(TextureLua, CopyToBitmapTakesTheLogicalArea) {
-  if (!HaveBitmaps()) GTEST_SKIP() << "bitmaps not in this build";
-  fake->powerOfTwo = true;
-  Ok("t = texture.create(3, 3); t:fill(0xFF00FF00)");
-  UBitmap b{};
-  EXPECT_TRUE(CopyTextureToBitmap(&b, Global("t")).ok());
-  ASSERT_EQ(b.width, 3);
-  EXPECT_EQ(reinterpret_cast<uint32_t*>(b.pixels)[8], 0xFF00FF00u);
-  BitmapRelease(&b);
 }
 
 }  // namespace

@@ -1,0 +1,2 @@
+# The PNG comparer of the texture_frame scenario.
+cp "$FIXTURES/../lua/texture_frame/pngdiff.py" .
