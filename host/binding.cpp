@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "image/text.h"
+#include "platform/text.h"
 
 namespace qor {
 
@@ -17,7 +17,7 @@ int RaiseMessage(lua_State* L, const char* fmt, ...) {
   vsnprintf(utf8, sizeof utf8, fmt, ap);
   va_end(ap);
   char ansi[2048];
-  size_t n = Utf8ToAnsi(utf8, strlen(utf8), ansi, sizeof ansi);
+  size_t n = platform::Utf8ToAnsi(utf8, strlen(utf8), ansi, sizeof ansi);
   luaL_where(L, 1);
   lua_pushlstring(L, ansi, n);
   lua_concat(L, 2);

@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "host/engine.h"
-#include "image/text.h"
+#include "platform/text.h"
 #include "platform/paths.h"
 
 namespace qor {
@@ -23,7 +23,7 @@ void WriteLines(const char* mode, const char* const* lines, size_t count) {
   if (!f) return;
   for (size_t i = 0; i < count; ++i) {
     char ansi[2048];
-    size_t n = Utf8ToAnsi(lines[i], strlen(lines[i]), ansi, sizeof ansi);
+    size_t n = platform::Utf8ToAnsi(lines[i], strlen(lines[i]), ansi, sizeof ansi);
     fwrite(ansi, 1, n, f);
     fwrite("\r\n", 1, 2, f);
   }

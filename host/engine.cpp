@@ -21,7 +21,7 @@
 #include "host/options.h"
 #include "host/resource.h"
 #include "host/window.h"
-#include "image/text.h"
+#include "platform/text.h"
 #include "media/audio.h"
 #include "platform/dialog.h"
 #include "platform/paths.h"
@@ -96,7 +96,7 @@ int ProtectedCall(lua_State* L, int nargs, int nresults) {
 
 [[noreturn]] void ScriptFailure(lua_State* L, const char* fmt) {
   const char* msg = lua_tostring(L, -1);
-  if (!g_lastTraceback.empty()) fprintf(stderr, "%s\n", AnsiToUtf8(g_lastTraceback).c_str());
+  if (!g_lastTraceback.empty()) fprintf(stderr, "%s\n", platform::AnsiToUtf8(g_lastTraceback).c_str());
   FatalError(fmt, msg ? msg : "(error object is not a string)");
 }
 
@@ -126,10 +126,10 @@ namespace {
 // always (UTF-8), a message box when a display is available.
 void ShowFatal(const char* fmt, va_list ap) {
   char ansiFmt[1024];
-  Utf8ToAnsi(fmt, strlen(fmt), ansiFmt, sizeof ansiFmt);
+  platform::Utf8ToAnsi(fmt, strlen(fmt), ansiFmt, sizeof ansiFmt);
   char text[1024];
   vsnprintf(text, sizeof text, ansiFmt, ap);
-  std::string utf8 = AnsiToUtf8(text);
+  std::string utf8 = platform::AnsiToUtf8(text);
   fprintf(stderr, "qor: エラー: %s\n", utf8.c_str());
   fflush(stderr);
   if (platform::DialogsOnDisplay(g_options.headless)) ShowBox(utf8.c_str(), "エラー", platform::BoxKind::kError);
@@ -189,14 +189,14 @@ namespace {
 int LoadScriptFile(lua_State* L, const char* name, const std::string& real) {
   std::string text;
   if (!platform::ReadWholeFile(real, &text)) {
-    lua_pushfstring(L, "cannot read %s: %s", Utf8ToAnsi(name).c_str(), strerror(errno));
+    lua_pushfstring(L, "cannot read %s: %s", platform::Utf8ToAnsi(name).c_str(), strerror(errno));
     return LUA_ERRFILE;
   }
   size_t skip = 0;
   if (!text.empty() && text[0] == '#') {  // keep the newline so line numbers stay right
     while (skip < text.size() && text[skip] != '\n') ++skip;
   }
-  std::string chunk = "@" + Utf8ToAnsi(name);
+  std::string chunk = "@" + platform::Utf8ToAnsi(name);
   return luaL_loadbuffer(L, text.data() + skip, text.size() - skip, chunk.c_str());
 }
 
@@ -211,12 +211,12 @@ void RunScript(lua_State* L, const char* name) {
     return;
   }
   ResourceLocation loc;
-  if (!FindResource(name, &loc)) FatalError("Luaスクリプト\"%s\"がありません。", Utf8ToAnsi(name).c_str());
+  if (!FindResource(name, &loc)) FatalError("Luaスクリプト\"%s\"がありません。", platform::Utf8ToAnsi(name).c_str());
   std::vector<uint8_t> text;
-  std::string chunk = Utf8ToAnsi(name) + Utf8ToAnsi("(アーカイブ内)");
+  std::string chunk = platform::Utf8ToAnsi(name) + platform::Utf8ToAnsi("(アーカイブ内)");
   if (!ReadResource(loc, true, &text)) {
     // An archive that is listed but cannot be opened is a load failure, not an empty script.
-    lua_pushfstring(L, "%s: cannot read %s", chunk.c_str(), Utf8ToAnsi(loc.path).c_str());
+    lua_pushfstring(L, "%s: cannot read %s", chunk.c_str(), platform::Utf8ToAnsi(loc.path).c_str());
     ScriptFailure(L, "Luaスクリプトのロードエラーです。\r\n%s");
   }
   // A member is loaded as source text up to its first zero byte.
@@ -242,7 +242,7 @@ void ExitCleanup() {
         // completes, then the process ends with the status.
         if (ProtectedCall(L, 0, 0) != 0 && lua_touserdata(L, -1) != &g_exitSentinel) {
           const char* msg = lua_tostring(L, -1);
-          if (!g_lastTraceback.empty()) fprintf(stderr, "%s\n", AnsiToUtf8(g_lastTraceback).c_str());
+          if (!g_lastTraceback.empty()) fprintf(stderr, "%s\n", platform::AnsiToUtf8(g_lastTraceback).c_str());
           ReportFatal("Luaスクリプトの終了処理のエラーです。\r\n%s", msg ? msg : "(error object is not a string)");
           SetCleanupStatus(255);
         }

@@ -8,7 +8,7 @@
 
 #include "host/binding.h"
 #include "host/modules.h"
-#include "image/text.h"
+#include "platform/text.h"
 
 namespace qor {
 namespace {
@@ -91,7 +91,7 @@ void PushLine(lua_State* L, const char* line, size_t len) {
   char utf8[kLineBytes * 3 + 1];
   size_t n = 0;
   bool asRead = IsValidUtf8(reinterpret_cast<const unsigned char*>(line), len) ||
-                   !Guard([&] { n = AnsiToUtf8(line, len, utf8, sizeof utf8); });
+                   !Guard([&] { n = platform::AnsiToUtf8(line, len, utf8, sizeof utf8); });
   if (asRead) {
     lua_pushlstring(L, line, len);  // valid already (or, without memory to convert, as read)
     return;

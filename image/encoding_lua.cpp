@@ -6,7 +6,7 @@
 
 #include "host/binding.h"
 #include "host/modules.h"
-#include "image/text.h"
+#include "platform/text.h"
 #include "image/zenkaku.h"
 
 namespace qor {
@@ -38,7 +38,7 @@ int EncodingAnsiToUtf8(lua_State* L) {
   if (lua_gettop(L) == 0) return 0;
   size_t len;
   const char* s = luaL_checklstring(L, 1, &len);
-  PushConverted(L, s, len, 3, [](std::string_view v) { return AnsiToUtf8(v); });
+  PushConverted(L, s, len, 3, [](std::string_view v) { return platform::AnsiToUtf8(v); });
   return ReturnResults(L, 1);
 }
 
@@ -46,7 +46,7 @@ int EncodingUtf8ToAnsi(lua_State* L) {
   if (lua_gettop(L) == 0) return 0;
   size_t len;
   const char* s = luaL_checklstring(L, 1, &len);
-  PushConverted(L, s, len, 1, [](std::string_view v) { return Utf8ToAnsi(v); });
+  PushConverted(L, s, len, 1, [](std::string_view v) { return platform::Utf8ToAnsi(v); });
   return ReturnResults(L, 1);
 }
 
@@ -59,7 +59,7 @@ int EncodingUtf8ToUtf16(lua_State* L) {
   auto* units = static_cast<char16_t*>(lua_newuserdata(L, (len + 1) * sizeof(char16_t)));
   size_t n = 0;
   RunGuarded(L, [&](Outcome& out) {
-    std::u16string u = Utf8ToUtf16(std::string_view(s, len));
+    std::u16string u = platform::Utf8ToUtf16(std::string_view(s, len));
     if (u.size() > len) return out.Fail("%s", kOutOfMemoryMessage);
     while (n < u.size() && u[n] != 0) ++n;  // the list stops at the first U+0000
     memcpy(units, u.data(), n * sizeof(char16_t));

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "image/text.h"
+#include "platform/text.h"
 
 namespace qor {
 namespace {
@@ -69,7 +69,7 @@ char32_t Combine(char32_t kana, char32_t mark) {
 std::string ZenkakuUtf8(std::string_view utf8) {
   // The original path goes through the ANSI code page: anything CP932 lacks
   // is already '?' before the mapping.
-  std::string text = AnsiToUtf8(Utf8ToAnsi(utf8));
+  std::string text = platform::AnsiToUtf8(platform::Utf8ToAnsi(utf8));
   std::string out;
   out.reserve(text.size() * 3);
   size_t i = 0;

@@ -9,7 +9,7 @@
 
 #include "host/bootlog.h"
 #include "host/engine.h"
-#include "image/text.h"
+#include "platform/text.h"
 
 using namespace qor;
 
@@ -67,13 +67,13 @@ TEST_F(BootLog, HeaderSectionsAndLinesAreCp932WithCrLf) {
   EndBootLog();
 
   std::string want = std::string(kHeader);
-  EXPECT_EQ(Utf8ToAnsi("＜QORエンジンの実行ログ＞") + "\r\n", want);  // the literal above is right
-  want += Utf8ToAnsi("不具合が出た場合のエラー箇所の特定に役立つ情報です。") + "\r\n";
+  EXPECT_EQ(platform::Utf8ToAnsi("＜QORエンジンの実行ログ＞") + "\r\n", want);  // the literal above is right
+  want += platform::Utf8ToAnsi("不具合が出た場合のエラー箇所の特定に役立つ情報です。") + "\r\n";
   want += kSep;
-  want += Utf8ToAnsi("ウィンドウ作成を開始します。") + "42\r\n";
-  want += Utf8ToAnsi("実行ログ処理を終了します。") + "\r\n";
+  want += platform::Utf8ToAnsi("ウィンドウ作成を開始します。") + "42\r\n";
+  want += platform::Utf8ToAnsi("実行ログ処理を終了します。") + "\r\n";
   want += kSep;
-  want += Utf8ToAnsi("実行ログ処理を終了します。") + "\r\n";
+  want += platform::Utf8ToAnsi("実行ログ処理を終了します。") + "\r\n";
   EXPECT_EQ(Log(), want);  // the earlier log is gone
   EXPECT_EQ(std::string(kSep).size(), 29u);
 }

@@ -1,7 +1,7 @@
 // encoding.zenkaku's half-width to full-width mapping through CP932.
 #include <gtest/gtest.h>
 
-#include "image/text.h"
+#include "platform/text.h"
 #include "image/zenkaku.h"
 
 using namespace qor;
@@ -26,7 +26,7 @@ TEST(EncodingZenkaku, EveryResultSurvivesCp932) {
     all += char(0x80 | (cp & 0x3F));
   }
   std::string z = ZenkakuUtf8(all);
-  EXPECT_EQ(AnsiToUtf8(Utf8ToAnsi(z)), z);
+  EXPECT_EQ(platform::AnsiToUtf8(platform::Utf8ToAnsi(z)), z);
   EXPECT_EQ(z.find('?'), std::string::npos);  // '?' itself maps to ？
 }
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "host/lua.h"
-#include "image/text.h"
+#include "platform/text.h"
 
 namespace qor::test {
 
@@ -15,7 +15,7 @@ namespace qor::test {
 inline std::string RunLua(lua_State* L, const char* code, int results = 0) {
   if (luaL_loadstring(L, code) != 0 || lua_pcall(L, 0, results, 0) != 0) {
     const char* e = lua_tostring(L, -1);
-    std::string err = e ? AnsiToUtf8(e) : "(error object is not a string)";
+    std::string err = e ? platform::AnsiToUtf8(e) : "(error object is not a string)";
     lua_pop(L, 1);
     return err;
   }

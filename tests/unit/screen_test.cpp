@@ -14,7 +14,7 @@
 #include "host/options.h"
 #include "host/window.h"
 #include "image/image_io.h"
-#include "image/text.h"
+#include "platform/text.h"
 #include "lua_harness.h"
 
 using namespace qor;

@@ -1,12 +1,12 @@
 // UTF-8 <-> CP932 conversions through iconv, with '?' for what cannot be converted.
-#include "image/text.h"
+#include "platform/text.h"
 
 #include <iconv.h>
 
 #include <cerrno>
 #include <cstring>
 
-namespace qor {
+namespace qor::platform {
 namespace {
 
 // Length of the character starting at `p` in the source encoding, used to skip
@@ -138,4 +138,4 @@ std::u16string Utf8ToUtf16(std::string_view s) {
   return out;
 }
 
-}  // namespace qor
+}  // namespace qor::platform

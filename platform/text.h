@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace qor {
+namespace qor::platform {
 
 std::string AnsiToUtf8(std::string_view ansi);
 std::string Utf8ToAnsi(std::string_view utf8);
@@ -21,4 +21,4 @@ std::u16string Utf8ToUtf16(std::string_view utf8);
 size_t AnsiToUtf8(const char* src, size_t len, char* dst, size_t cap);
 size_t Utf8ToAnsi(const char* src, size_t len, char* dst, size_t cap);
 
-}  // namespace qor
+}  // namespace qor::platform
