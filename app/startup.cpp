@@ -44,6 +44,7 @@ StartupStatus StartScreen(int width, int height, std::string* reason) {
     return StartupStatus::WindowFailed;
   }
   SetPaintHandler(PaintScreen);
+  SetPictureSource(ScreenPicture);
 
   std::string error;
   AudioOptions audio;

@@ -175,6 +175,12 @@ GfxStatus EndScreenScene() {
   return st == GfxStatus::Ok ? GfxStatus::DeviceLost : st;
 }
 
+PictureGeometry ScreenPicture() {
+  return PictureGeometry{g_screen.width,        g_screen.height,        g_screen.mode,
+                         g_screen.desktopWidth, g_screen.desktopHeight, g_screen.stretchWidth,
+                         g_screen.stretchHeight};
+}
+
 GfxStatus RepaintScreen() {
   if (!g_screen.device || g_screen.modeChanging) return GfxStatus::Ok;
   if (g_screen.device->Present()) return GfxStatus::Ok;

@@ -8,6 +8,7 @@
 
 #include "graphics/device.h"
 #include "graphics/status.h"
+#include "host/input.h"
 
 struct SDL_Window;
 
@@ -82,6 +83,9 @@ GfxStatus EndScreenScene();
 // The window needs repainting: shows the back buffer again (nothing while a
 // mode change runs); a failed present recovers the device.
 GfxStatus RepaintScreen();
+
+// Where the picture sits, for mapping mouse positions (the window module asks).
+PictureGeometry ScreenPicture();
 
 // --- modes and recovery
 

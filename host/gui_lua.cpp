@@ -14,12 +14,6 @@
 namespace qor {
 namespace {
 
-PictureGeometry Geometry() {
-  return PictureGeometry{g_screen.width,        g_screen.height,        g_screen.mode,
-                         g_screen.desktopWidth, g_screen.desktopHeight, g_screen.stretchWidth,
-                         g_screen.stretchHeight};
-}
-
 int GuiCreate(lua_State* L) {
   int w = CheckInt(L, 1);
   int h = CheckInt(L, 2);
@@ -71,7 +65,7 @@ int GuiYesNoBox(lua_State* L) {
 int GuiGetMouse(lua_State* L) {
   ClearStack(L);
   int cx, cy, x, y;
-  if (!MainWindowActive() || !CursorInClient(&cx, &cy) || !ClientToGame(Geometry(), cx, cy, &x, &y)) return 0;
+  if (!MainWindowActive() || !CursorInClient(&cx, &cy) || !ClientToGame(ScreenPicture(), cx, cy, &x, &y)) return 0;
   lua_pushinteger(L, x);
   lua_pushinteger(L, y);
   return 2;
@@ -83,7 +77,7 @@ int GuiSetMouse(lua_State* L) {
   ClearStack(L);
   if (!MainWindowActive()) return 0;
   int cx, cy;
-  GameToClient(Geometry(), x, y, &cx, &cy);
+  GameToClient(ScreenPicture(), x, y, &cx, &cy);
   MoveCursor(cx, cy);
   return 0;
 }

@@ -13,7 +13,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "graphics/screen.h"
 #include "host/binding.h"
 #include "host/bootlog.h"
 #include "host/engine.h"
@@ -54,6 +53,9 @@ bool g_videoTried = false;
 bool g_videoReady = false;
 KeyState g_scriptKeys;  // the keys scripted events hold down and the scripted lock toggles
 void (*g_paintHandler)() = nullptr;
+// Where the picture sits in the client area; set by the start-up once a screen exists.
+PictureGeometry (*g_pictureSource)() = nullptr;
+PictureGeometry Picture() { return g_pictureSource ? g_pictureSource() : PictureGeometry{}; }
 long g_presented = 0;
 
 // The cursor as the pump last saw it (client points). Scripted and headless
@@ -84,8 +86,9 @@ size_t g_pendingNext = 0;
 // (the picture fills the client area), desktop pixels in mode 2. SDL reports
 // window points, which differ when the window is full screen or high-DPI.
 void ClientReference(int* w, int* h) {
-  *w = g_screen.mode == 2 ? g_screen.desktopWidth : g_screen.width;
-  *h = g_screen.mode == 2 ? g_screen.desktopHeight : g_screen.height;
+  PictureGeometry g = Picture();
+  *w = g.mode == 2 ? g.desktopWidth : g.width;
+  *h = g.mode == 2 ? g.desktopHeight : g.height;
 }
 
 void PointsToClient(int px, int py, int* cx, int* cy) {
@@ -205,13 +208,9 @@ void HandleWindowEvent(lua_State* L, const SDL_WindowEvent& w) {
       CloseRequest(L);
       break;
     case SDL_WINDOWEVENT_EXPOSED:
-      // Show the last picture again; not while a mode change rebuilds the
-      // device. Headless windows are never seen, so they are not repainted.
-      if (g_screen.modeChanging) break;
-      if (g_paintHandler)
-        g_paintHandler();
-      else if (!g_options.headless && g_screen.device && !g_screen.device->Present())
-        RecoverLostDevice();
+      // Show the last picture again (the screen's handler skips this while a
+      // mode change rebuilds the device).
+      if (g_paintHandler) g_paintHandler();
       break;
     case SDL_WINDOWEVENT_LEAVE:
       g_cursorKnown = false;
@@ -317,9 +316,7 @@ void FeedScripted() {
         FeedKey(SDLK_LALT, false);
         break;
       case ScriptedEvent::kMouseMove: {
-        PictureGeometry g{g_screen.width, g_screen.height, g_screen.mode, g_screen.desktopWidth,
-                          g_screen.desktopHeight, g_screen.stretchWidth, g_screen.stretchHeight};
-        GameToClient(g, ev.x, ev.y, &g_cursorX, &g_cursorY);
+        GameToClient(Picture(), ev.x, ev.y, &g_cursorX, &g_cursorY);
         g_cursorKnown = true;
         break;
       }
@@ -441,7 +438,6 @@ bool CreateMainWindow(int width, int height, bool opengl, std::string* error) {
   if (g_mainWindow) return true;
   int dw, dh;
   DesktopSize(&dw, &dh);
-  SetDesktopSize(dw, dh);
   int x = dw / 2 - width / 2;
   int y = dh / 2 - height / 2;
   WriteBootLog("スクリーン位置 x=%d,y=%d", x, y);
@@ -510,6 +506,8 @@ bool ShowBox(const char* text, const char* title, platform::BoxKind kind) {
 void NoteFramePresented() { ++g_presented; }
 
 void SetPaintHandler(void (*handler)()) { g_paintHandler = handler; }
+
+void SetPictureSource(PictureGeometry (*source)()) { g_pictureSource = source; }
 
 bool MainWindowActive() {
   if (!g_mainWindow) return false;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "host/input.h"
 #include "host/input_script.h"
 #include "host/lua.h"
 #include "platform/dialog.h"
@@ -64,6 +65,10 @@ void DesktopSize(int* w, int* h);
 // handler the device presents its back buffer again (a failed present runs
 // the lost-device recovery). Nothing is done while a mode change runs.
 void SetPaintHandler(void (*handler)());
+
+// The picture's geometry (game size, mode, desktop and letterbox sizes) that
+// mouse positions are mapped through; until it is set, everything is 0.
+void SetPictureSource(PictureGeometry (*source)());
 
 // Whether the main window is the active / foreground window (it has the
 // keyboard focus). Headless runs count it as both; false without a window.
