@@ -2,10 +2,12 @@
 // archive members behind one reading interface.
 #include "host/resource_stream.h"
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <exception>
 #include <new>
 
 #include "host/cipher.h"
@@ -94,8 +96,16 @@ std::unique_ptr<ResourceStream> OpenResourceStream(const ResourceLocation& loc, 
     if (loc.archived && mode == MemberBytes::Deciphered) {
       UCipherFile* f = CipherOpen(loc.path.c_str());
       if (!f) return nullptr;
-      uint64_t size = ClampedSize(f->length, loc.offset, loc.size);
-      return std::make_unique<CipherStream>(f, loc.offset, size);
+      // The reader's own length is 32-bit; clamp by the file's real length.
+      struct stat st;
+      uint64_t length = fstat(fileno(f->file), &st) == 0 ? uint64_t(st.st_size) : 0;
+      uint64_t size = ClampedSize(length, loc.offset, loc.size);
+      try {
+        return std::make_unique<CipherStream>(f, loc.offset, size);
+      } catch (...) {
+        CipherClose(f);
+        throw;
+      }
     }
     FILE* f = fopen(loc.path.c_str(), "rb");
     if (!f) return nullptr;
@@ -130,7 +140,7 @@ bool ReadRest(ResourceStream& s, std::vector<uint8_t>* out) {
   uint64_t left = s.Size() - std::min(s.Size(), s.Tell());
   try {
     out->resize(size_t(left));
-  } catch (const std::bad_alloc&) {
+  } catch (const std::exception&) {  // bad_alloc, or length_error beyond max_size
     return false;
   }
   size_t got = 0;

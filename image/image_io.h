@@ -30,8 +30,8 @@ enum class ImageStatus {
   NotFullColourPng  // grey or palette PNG: the caller raises its message
 };
 
-// Decodes the resource (loose file, or archive member through the cipher),
-// type chosen by `name`'s extension. PNG RGB gets alpha 255; JPEG is opaque.
+// Decodes the resource read through the resource stream (loose file, or
+// deciphered archive member), type chosen by `name`'s extension. PNG RGB gets alpha 255; JPEG is opaque.
 // The target's Finish runs whenever its Allocate succeeded, also on failure.
 ImageStatus LoadImage(const char* name, const ResourceLocation& loc, ImageTarget* target);
 

@@ -2,21 +2,21 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 
-#include "host/cipher.h"
 #include "image/image_io.h"
 
 namespace qor {
+
+class ResourceStream;
 
 // Decoders. Colour types 6 (RGBA) and 2 (RGB, alpha 255 added) at 8 bits,
 // not interlaced, are delivered as B, G, R, A rows. Grey and palette images
 // give NotFullColourPng; anything else (16-bit, interlaced, corrupt,
 // truncated) gives Failed with everything released. The target's Finish runs
 // whenever its Allocate succeeded, whatever the outcome.
-ImageStatus DecodePngFile(FILE* file, ImageTarget* target);
-// Reads at most `size` bytes from the cipher reader's current position.
-ImageStatus DecodePngCipher(UCipherFile* file, uint32_t size, ImageTarget* target);
+// The stream is read from its current position; running out of bytes is a
+// truncated file.
+ImageStatus DecodePngStream(ResourceStream& stream, ImageTarget* target);
 ImageStatus DecodePngMemory(const uint8_t* data, size_t size, ImageTarget* target);
 
 enum class PngLayout {
