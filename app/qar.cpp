@@ -29,6 +29,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,7 @@
 #include "host/cipher.h"
 #include "host/engine.h"
 #include "host/resource.h"
+#include "host/resource_stream.h"
 
 namespace fs = std::filesystem;
 using namespace qor;
@@ -345,8 +347,18 @@ bool IsPad(const ArchiveIndexEntry& e) { return e.name == kPadName; }
 // (the bytes that exist are in `out`).
 bool ReadMember(const std::string& path, const ArchiveIndexEntry& e, std::vector<uint8_t>* out) {
   ResourceLocation loc{path, e.offset, e.size, true};
-  if (!ReadResource(loc, !IsSoundName(e.name), out)) Fail("%s: %s", path.c_str(), strerror(errno));
+  errno = 0;
+  std::unique_ptr<ResourceStream> s =
+      OpenResourceStream(loc, IsSoundName(e.name) ? MemberBytes::Stored : MemberBytes::Deciphered);
+  if (!s) Fail("%s: %s", path.c_str(), strerror(errno ? errno : ENOMEM));
+  if (!ReadRest(*s, out)) Fail("%s: %s: read error", path.c_str(), e.name.c_str());
   return out->size() == e.size;
+}
+
+// fwrite of all of `data`; an empty block writes nothing (and hands fwrite no
+// null pointer).
+bool WriteAll(const std::vector<uint8_t>& data, FILE* f) {
+  return data.empty() || fwrite(data.data(), 1, data.size(), f) == data.size();
 }
 
 int List(const std::string& path, int number) {
@@ -398,7 +410,7 @@ int Extract(const std::string& path, int number, const std::string& dir) {
     if (ec) Fail("%s: %s", target.parent_path().c_str(), ec.message().c_str());
     FILE* f = fopen(target.c_str(), "wb");
     if (!f) Fail("%s: %s", target.c_str(), strerror(errno));
-    bool ok = fwrite(data.data(), 1, data.size(), f) == data.size();
+    bool ok = WriteAll(data, f);
     if (fclose(f) != 0) ok = false;
     if (!ok) Fail("%s: write error", target.c_str());
   }
@@ -414,7 +426,7 @@ int Cat(const std::string& path, int number, const std::string& name) {
   if (!found) Fail("%s: no member named %s", path.c_str(), name.c_str());
   std::vector<uint8_t> data;
   bool whole = ReadMember(path, *found, &data);
-  if (fwrite(data.data(), 1, data.size(), stdout) != data.size() || fflush(stdout) != 0)
+  if (!WriteAll(data, stdout) || fflush(stdout) != 0)
     Fail("write error: %s", strerror(errno));
   if (!whole) Fail("%s: extends past the end of the archive", found->name.c_str());
   return 0;

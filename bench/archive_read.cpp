@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -20,7 +21,7 @@
 #include "host/engine.h"
 #include "host/lua.h"
 #include "host/modules.h"
-#include "host/resource.h"
+#include "host/resource_stream.h"
 
 using namespace qor;
 
@@ -99,18 +100,20 @@ int main() {
     fclose(f);
   });
 
+  auto readMember = [](std::vector<uint8_t>* out) {
+    std::unique_ptr<ResourceStream> s = OpenResourceStream("big.bin", MemberBytes::Deciphered);
+    return s && ReadRest(*s, out);
+  };
   {
-    ResourceLocation loc;
     std::vector<uint8_t> out;
-    if (!FindResource("big.bin", &loc) || !ReadResource(loc, true, &out) || out != data) {
+    if (!readMember(&out) || out != data) {
       fprintf(stderr, "archive_read: the member does not read back\n");
       return 1;
     }
   }
   const Figure deciphered = Rate([&] {
-    ResourceLocation loc;
     std::vector<uint8_t> out;
-    if (!FindResource("big.bin", &loc) || !ReadResource(loc, true, &out)) exit(1);
+    if (!readMember(&out)) exit(1);
   });
 
   lua_State* L = luaL_newstate();

@@ -1,15 +1,15 @@
 // The archive module (dofile, seek, read) and encoding.encryption / decryption.
-#include <sys/stat.h>
-
 #include <cstdio>
+#include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "host/binding.h"
-#include "host/cipher.h"
 #include "host/engine.h"
 #include "host/modules.h"
 #include "host/resource.h"
+#include "host/resource_stream.h"
 
 namespace qor {
 
@@ -57,25 +57,11 @@ int ArchiveSeek(lua_State* L) {
   return 1;
 }
 
-enum class ReadStatus { kOk, kCannotOpen };
-
-// Reads the selected resource into `buf` (size + 1 + suffix bytes); every
-// byte not read (past the end of a member or of a shrunken file) is zero.
-ReadStatus ReadSelection(uint8_t* buf, size_t size, size_t capacity) {
-  size_t got = 0;
-  if (g_selection.loose) {
-    FILE* f = fopen(g_selection.file.c_str(), "rb");
-    if (!f) return ReadStatus::kCannotOpen;
-    got = fread(buf, 1, size, f);
-    fclose(f);
-  } else {
-    UCipherFile* f = CipherOpen(g_selection.file.c_str());
-    if (!f) return ReadStatus::kCannotOpen;
-    if (CipherSeek(f, g_selection.offset) == 0) got = CipherRead(f, 1, buf, size);
-    CipherClose(f);
-  }
-  memset(buf + got, 0, capacity - got);
-  return ReadStatus::kOk;
+// The selected resource as a stream: a loose file keeps its loose mode; a
+// member is deciphered and sized by the bytes its archive really holds.
+std::unique_ptr<ResourceStream> OpenSelection() {
+  ResourceLocation loc{g_selection.file, g_selection.offset, g_selection.size, !g_selection.loose};
+  return OpenResourceStream(loc, MemberBytes::Deciphered);
 }
 
 // archive.read([suffix]): the whole selected resource up to its first zero
@@ -85,20 +71,36 @@ int ArchiveRead(lua_State* L) {
   const char* suffix = (lua_gettop(L) >= 1 && lua_isstring(L, 1)) ? lua_tolstring(L, 1, &suffixLen) : nullptr;
   if (suffix) suffixLen = strlen(suffix);
 
-  size_t size = g_selection.size;
-  if (g_selection.loose) {
-    struct stat st;
-    if (stat(g_selection.file.c_str(), &st) != 0) return RaiseMessage(L, "ファイルが開かれていません。");
-    if (uint64_t(st.st_size) > uint64_t(SIZE_MAX / 2)) return RaiseMessage(L, "not enough memory");
-    size = size_t(st.st_size);
-  }
+  // The buffer is sized by the bytes that exist, never by an index entry's
+  // declared size. The stream is opened once to size the buffer and again to
+  // fill it, so that no C++ object is alive when Lua allocates (and may raise).
+  bool opened = false;
+  uint64_t size = 0;
+  RunGuarded(L, [&](Outcome&) {
+    std::unique_ptr<ResourceStream> s = OpenSelection();
+    if (s) size = s->Size();
+    opened = s != nullptr;
+  });
+  if (!opened) return RaiseMessage(L, "ファイルが開かれていません。");
+  if (size > uint64_t(SIZE_MAX / 2)) return RaiseMessage(L, "not enough memory");
   // The buffer belongs to Lua (a userdata), so an error raised later leaks nothing.
-  const size_t capacity = size + 1 + suffixLen + 1;
+  const size_t capacity = size_t(size) + 1 + suffixLen + 1;
   auto* buf = static_cast<uint8_t*>(lua_newuserdata(L, capacity));
-  if (ReadSelection(buf, size, capacity) != ReadStatus::kOk) return RaiseMessage(L, "ファイルが開かれていません。");
+  size_t got = 0;
+  RunGuarded(L, [&](Outcome& out) {
+    std::unique_ptr<ResourceStream> s = OpenSelection();
+    if (!s) return out.Fail("ファイルが開かれていません。");
+    while (got < size) {
+      size_t n = s->Read(buf + got, size_t(size) - got);
+      if (n == 0) break;
+      got += n;
+    }
+  });
+  // Every byte not read (a file that shrank, a read error) is zero.
+  memset(buf + got, 0, capacity - got);
   // The result is the data up to their first zero byte, then the suffix. The
   // suffix ends the string there: data after a zero byte never show behind it.
-  size_t len = strnlen(reinterpret_cast<char*>(buf), size);
+  size_t len = strnlen(reinterpret_cast<char*>(buf), size_t(size));
   if (suffix) memcpy(buf + len, suffix, suffixLen);
   lua_pushlstring(L, reinterpret_cast<char*>(buf), len + suffixLen);
   return ReturnResults(L, 1);

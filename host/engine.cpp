@@ -20,6 +20,7 @@
 #include "host/license_page.h"
 #include "host/options.h"
 #include "host/resource.h"
+#include "host/resource_stream.h"
 #include "host/window.h"
 #include "platform/text.h"
 #include "media/audio.h"
@@ -182,48 +183,80 @@ void FatalError(const char* fmt, ...) {
 
 namespace {
 
-// Loads a loose script file like luaL_loadfile (a first line starting with '#'
-// is skipped; precompiled chunks load too), but names the chunk in the ANSI
-// code page: error messages are ANSI text, so a script's Japanese file name
-// then shows correctly in their position prefix.
-int LoadScriptFile(lua_State* L, const char* name, const std::string& real) {
-  std::string text;
-  if (!platform::ReadWholeFile(real, &text)) {
-    lua_pushfstring(L, "cannot read %s: %s", platform::Utf8ToAnsi(name).c_str(), strerror(errno));
-    return LUA_ERRFILE;
+// How loading a script ended. kLoaded: the chunk is on the stack. The others
+// carry their text in `reason` (ANSI), or, when `reason` is empty, leave Lua's
+// message on the stack.
+enum class ScriptLoad { kLoaded, kMissing, kLooseFailed, kMemberFailed };
+
+// Finds, reads and compiles a script. Only C++ work and luaL_loadbuffer (which
+// is protected) happen here, so nothing can jump over this frame, and every
+// C++ exception (an allocation failure) ends as a load failure: the caller
+// reports it once the strings and buffers of this frame are gone.
+//
+// A loose file loads like luaL_loadfile (a first line starting with '#' is
+// skipped; precompiled chunks load too), with the chunk named in the ANSI
+// code page so that a Japanese file name shows correctly in error positions.
+// An archive member loads as source text up to its first zero byte, named
+// "<name>(アーカイブ内)".
+ScriptLoad LoadScript(lua_State* L, const char* name, char* reason, size_t cap) noexcept {
+  reason[0] = 0;
+  bool loose = platform::FileExists(name);
+  try {
+    ResourceLocation loc;
+    if (loose) {
+      loc = ResourceLocation{platform::ResolvePath(name), 0, 0, false};
+    } else if (!FindResource(name, &loc)) {
+      platform::Utf8ToAnsi(name, strlen(name), reason, cap);
+      return ScriptLoad::kMissing;
+    }
+    std::vector<uint8_t> text;
+    errno = 0;
+    std::unique_ptr<ResourceStream> stream = OpenResourceStream(loc, MemberBytes::Deciphered);
+    if (!stream || !ReadRest(*stream, &text)) {
+      // A script that exists but cannot be read (an archive that cannot be
+      // opened, a read error, no memory for its text) is a load failure.
+      int err = errno ? errno : EIO;
+      std::string what = platform::Utf8ToAnsi(loose ? name : loc.path.c_str());
+      snprintf(reason, cap, "cannot read %s: %s", what.c_str(), strerror(err));
+      return loose ? ScriptLoad::kLooseFailed : ScriptLoad::kMemberFailed;
+    }
+    stream.reset();
+    const char* data = reinterpret_cast<const char*>(text.data());
+    if (loose) {
+      size_t skip = 0;
+      if (!text.empty() && text[0] == '#') {  // keep the newline so line numbers stay right
+        while (skip < text.size() && text[skip] != '\n') ++skip;
+      }
+      std::string chunk = "@" + platform::Utf8ToAnsi(name);
+      if (luaL_loadbuffer(L, data + skip, text.size() - skip, chunk.c_str()) != 0) return ScriptLoad::kLooseFailed;
+    } else {
+      std::string chunk = platform::Utf8ToAnsi(name) + platform::Utf8ToAnsi("(アーカイブ内)");
+      if (luaL_loadbuffer(L, data, strnlen(data, text.size()), chunk.c_str()) != 0) return ScriptLoad::kMemberFailed;
+    }
+    return ScriptLoad::kLoaded;
+  } catch (...) {
+    snprintf(reason, cap, "%s", "not enough memory");
+    return loose ? ScriptLoad::kLooseFailed : ScriptLoad::kMemberFailed;
   }
-  size_t skip = 0;
-  if (!text.empty() && text[0] == '#') {  // keep the newline so line numbers stay right
-    while (skip < text.size() && text[skip] != '\n') ++skip;
-  }
-  std::string chunk = "@" + platform::Utf8ToAnsi(name);
-  return luaL_loadbuffer(L, text.data() + skip, text.size() - skip, chunk.c_str());
 }
 
 }  // namespace
 
 // `name` is the script's own text (UTF-8); messages about it are shown in ANSI.
 void RunScript(lua_State* L, const char* name) {
-  if (platform::FileExists(name)) {
-    std::string real = platform::ResolvePath(name);
-    if (LoadScriptFile(L, name, real) != 0 || ProtectedCall(L, 0, LUA_MULTRET) != 0)
+  char reason[768];
+  switch (LoadScript(L, name, reason, sizeof reason)) {
+    case ScriptLoad::kLoaded:
+      break;
+    case ScriptLoad::kMissing:
+      FatalError("Luaスクリプト\"%s\"がありません。", reason);
+    case ScriptLoad::kLooseFailed:
+      if (reason[0]) FatalError("Luaスクリプトのエラーです。\r\n%s", reason);
       ScriptFailure(L, "Luaスクリプトのエラーです。\r\n%s");
-    return;
+    case ScriptLoad::kMemberFailed:
+      if (reason[0]) FatalError("Luaスクリプトのロードエラーです。\r\n%s", reason);
+      ScriptFailure(L, "Luaスクリプトのロードエラーです。\r\n%s");
   }
-  ResourceLocation loc;
-  if (!FindResource(name, &loc)) FatalError("Luaスクリプト\"%s\"がありません。", platform::Utf8ToAnsi(name).c_str());
-  std::vector<uint8_t> text;
-  std::string chunk = platform::Utf8ToAnsi(name) + platform::Utf8ToAnsi("(アーカイブ内)");
-  if (!ReadResource(loc, true, &text)) {
-    // An archive that is listed but cannot be opened is a load failure, not an empty script.
-    lua_pushfstring(L, "%s: cannot read %s", chunk.c_str(), platform::Utf8ToAnsi(loc.path).c_str());
-    ScriptFailure(L, "Luaスクリプトのロードエラーです。\r\n%s");
-  }
-  // A member is loaded as source text up to its first zero byte.
-  size_t len = strnlen(reinterpret_cast<const char*>(text.data()), text.size());
-  if (luaL_loadbuffer(L, reinterpret_cast<const char*>(text.data()), len, chunk.c_str()) != 0)
-    ScriptFailure(L, "Luaスクリプトのロードエラーです。\r\n%s");
-  std::vector<uint8_t>().swap(text);
   if (ProtectedCall(L, 0, LUA_MULTRET) != 0) ScriptFailure(L, "Luaスクリプトのエラーです。\r\n%s");
 }
 

@@ -3,7 +3,6 @@
 #pragma once
 #include <cstdint>
 #include <string>
-#include <vector>
 
 namespace qor {
 
@@ -17,9 +16,6 @@ struct ResourceLocation {
 // Finds `name` (loose file first, then archive). False when it is neither.
 bool FindResource(const char* name, ResourceLocation* out);
 
-// Reads a whole resource: a loose file as stored; an archive member through
-// the cipher when `decipher`, else as stored. Bytes past the archive's end are
-// missing (the result is shorter). False when the file cannot be opened.
-bool ReadResource(const ResourceLocation& loc, bool decipher, std::vector<uint8_t>* out);
+// Reading goes through the resource stream (host/resource_stream.h).
 
 }  // namespace qor

@@ -2,10 +2,13 @@
 // archive members behind one reading interface.
 #include "host/resource_stream.h"
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <exception>
 #include <new>
 
 #include "host/cipher.h"
@@ -13,10 +16,17 @@
 namespace qor {
 namespace {
 
-uint64_t FileLength(FILE* f) {
-  if (fseeko(f, 0, SEEK_END) != 0) return 0;
-  off_t end = ftello(f);
-  return end < 0 ? 0 : uint64_t(end);
+// The length of an open regular file; false (errno set) for a folder or
+// anything else whose "length" does not count readable bytes.
+bool FileLength(FILE* f, uint64_t* length) {
+  struct stat st;
+  if (fstat(fileno(f), &st) != 0) return false;
+  if (!S_ISREG(st.st_mode)) {
+    errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    return false;
+  }
+  *length = uint64_t(st.st_size);
+  return true;
 }
 
 // The readable part of a member: its declared extent clamped to the file.
@@ -94,12 +104,27 @@ std::unique_ptr<ResourceStream> OpenResourceStream(const ResourceLocation& loc, 
     if (loc.archived && mode == MemberBytes::Deciphered) {
       UCipherFile* f = CipherOpen(loc.path.c_str());
       if (!f) return nullptr;
-      uint64_t size = ClampedSize(f->length, loc.offset, loc.size);
-      return std::make_unique<CipherStream>(f, loc.offset, size);
+      // The reader's own length is 32-bit; clamp by the file's real length.
+      uint64_t length = 0;
+      if (!FileLength(f->file, &length)) {
+        CipherClose(f);
+        return nullptr;
+      }
+      uint64_t size = ClampedSize(length, loc.offset, loc.size);
+      try {
+        return std::make_unique<CipherStream>(f, loc.offset, size);
+      } catch (...) {
+        CipherClose(f);
+        throw;
+      }
     }
     FILE* f = fopen(loc.path.c_str(), "rb");
     if (!f) return nullptr;
-    uint64_t length = FileLength(f);
+    uint64_t length = 0;
+    if (!FileLength(f, &length)) {
+      fclose(f);
+      return nullptr;
+    }
     uint64_t base = loc.archived ? loc.offset : 0;
     uint64_t size = loc.archived ? ClampedSize(length, loc.offset, loc.size) : length;
     try {
@@ -130,7 +155,7 @@ bool ReadRest(ResourceStream& s, std::vector<uint8_t>* out) {
   uint64_t left = s.Size() - std::min(s.Size(), s.Tell());
   try {
     out->resize(size_t(left));
-  } catch (const std::bad_alloc&) {
+  } catch (const std::exception&) {  // bad_alloc, or length_error beyond max_size
     return false;
   }
   size_t got = 0;

@@ -30,7 +30,8 @@ class ResourceStream {
 // How an archive member's bytes are delivered. Loose files are always read as stored.
 enum class MemberBytes { Deciphered, Stored };
 
-// Opens a located resource. Null when the file cannot be opened (or memory runs out).
+// Opens a located resource. Null (errno set where the system gave one) when
+// the file cannot be opened, is not a regular file, or memory runs out.
 std::unique_ptr<ResourceStream> OpenResourceStream(const ResourceLocation& loc, MemberBytes mode);
 
 // Finds `name` (loose first, then the archives) and opens it. Null when it is

@@ -1,8 +1,6 @@
 // The .arl run-length codec.
 #include "image/arl.h"
 
-#include "host/engine.h"
-
 namespace qor {
 
 void UArlWriter::Open() {
@@ -122,14 +120,12 @@ bool UArlReader::Take(uint8_t* b) {
   ++pos_;
   if (pos_ <= size_) return true;
   overflowed_ = true;
-  if (policy_ == OnOverflow::Fatal) FatalError("オーバーフロー ムービーとαデータがマッチしていません。");
   return false;
 }
 
 uint8_t UArlReader::Next() {
   if (overflowed_ || data_.empty()) {
     overflowed_ = true;
-    if (policy_ == OnOverflow::Fatal) FatalError("オーバーフロー ムービーとαデータがマッチしていません。");
     return 0;
   }
   uint8_t c;

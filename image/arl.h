@@ -34,14 +34,15 @@ class UArlWriter {
 // Encodes a whole byte sequence.
 std::vector<uint8_t> ArlEncode(const uint8_t* data, size_t size);
 
+// The message its user ends the program with when a reader overflows (a
+// movie's alpha track that does not match the movie).
+inline constexpr const char* kArlOverflowMessage = "オーバーフロー ムービーとαデータがマッチしていません。";
+
 class UArlReader {
  public:
-  // What happens when the reader is asked for more than the stream holds:
-  // Fatal ends the process with the mismatch message (what a movie's alpha
-  // track needs); Flag sets overflowed() and returns 0 from then on.
-  enum class OnOverflow { Fatal, Flag };
-
-  explicit UArlReader(OnOverflow policy = OnOverflow::Fatal) : policy_(policy) {}
+  // A reader asked for more than the stream holds sets overflowed() and
+  // returns 0 from then on; its user decides what that means (the movie
+  // player ends the program with kArlOverflowMessage).
   // Reads exactly `size` bytes from the stream's current position. False
   // when fewer could be read (the reader then holds what was read).
   bool Open(FILE* stream, size_t size);
@@ -54,7 +55,6 @@ class UArlReader {
   void Start();
   bool Take(uint8_t* b);  // data[pos++] with the overflow check
 
-  OnOverflow policy_;
   std::vector<uint8_t> data_;  // the stream plus one 0xFF byte
   size_t pos_ = 1;
   size_t size_ = 0;

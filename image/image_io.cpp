@@ -5,10 +5,11 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <vector>
 
-#include "host/cipher.h"
+#include "host/resource_stream.h"
 #include "image/arl.h"
 #include "image/jpeg_codec.h"
 #include "image/png_codec.h"
@@ -49,27 +50,11 @@ ImageType TypeOf(const char* name) {
   return ImageType::Unknown;
 }
 
-ImageStatus LoadPng(const ResourceLocation& loc, ImageTarget* target) {
-  if (!loc.archived) {
-    FILE* f = fopen(loc.path.c_str(), "rb");
-    if (!f) return ImageStatus::Failed;
-    ImageStatus status = DecodePngFile(f, target);
-    fclose(f);
-    return status;
-  }
-  UCipherFile* f = CipherOpen(loc.path.c_str());
-  if (!f) return ImageStatus::Failed;
-  ImageStatus status = ImageStatus::Failed;
-  if (loc.offset == 0 || CipherSeek(f, loc.offset) == 0) status = DecodePngCipher(f, loc.size, target);
-  CipherClose(f);
-  return status;
-}
-
-ImageStatus LoadJpeg(const ResourceLocation& loc, ImageTarget* target) {
-  // Archive members are deciphered into memory and decoded from there.
+ImageStatus LoadJpeg(ResourceStream& stream, ImageTarget* target) {
+  // The whole file in memory, sized by the bytes that exist: a member whose
+  // index size runs past its archive's end delivers what is there.
   std::vector<uint8_t> bytes;
-  if (!ReadResource(loc, true, &bytes)) return ImageStatus::Failed;
-  if (loc.archived && bytes.size() != loc.size) return ImageStatus::Failed;
+  if (!ReadRest(stream, &bytes)) return ImageStatus::Failed;
   return DecodeJpegMemory(bytes.data(), bytes.size(), target);
 }
 
@@ -110,18 +95,16 @@ bool WritePng(const UBitmap& b, const char* file, PngLayout layout, std::string*
 }  // namespace
 
 ImageStatus LoadImage(const char* name, const ResourceLocation& loc, ImageTarget* target) {
+  const ImageType type = TypeOf(name);
+  if (type == ImageType::Unknown) return ImageStatus::Failed;
+  // Any allocation failure while loading is a failed load, never an abort.
   try {
-    switch (TypeOf(name)) {
-      case ImageType::Png:
-        return LoadPng(loc, target);
-      case ImageType::Jpeg:
-        return LoadJpeg(loc, target);
-      case ImageType::Unknown:
-        break;
-    }
-  } catch (const std::bad_alloc&) {
+    std::unique_ptr<ResourceStream> stream = OpenResourceStream(loc, MemberBytes::Deciphered);
+    if (!stream) return ImageStatus::Failed;
+    return type == ImageType::Png ? DecodePngStream(*stream, target) : LoadJpeg(*stream, target);
+  } catch (...) {
+    return ImageStatus::Failed;
   }
-  return ImageStatus::Failed;
 }
 
 ImageStatus LoadImageToBitmap(const char* name, const ResourceLocation& loc, UBitmap* b) {

@@ -30,9 +30,9 @@ enum class ImageStatus {
   NotFullColourPng  // a PNG colour type the decoder cannot expand: the caller raises its message
 };
 
-// Decodes the resource (loose file, or archive member through the cipher),
-// type chosen by `name`'s extension. PNGs without alpha get alpha 255; JPEG is
-// opaque.
+// Decodes the resource read through the resource stream (loose file, or
+// deciphered archive member), type chosen by `name`'s extension. PNGs without
+// alpha get alpha 255; JPEG is opaque.
 // The target's Finish runs whenever its Allocate succeeded, also on failure.
 ImageStatus LoadImage(const char* name, const ResourceLocation& loc, ImageTarget* target);
 

@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "host/resource_stream.h"
+
 namespace qor {
 namespace {
 
@@ -18,15 +20,14 @@ constexpr png_uint_32 kMaxPngSide = 16384;
 void PngErrorFn(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 void PngWarningFn(png_structp, png_const_charp) {}
 
-struct CipherSource {
-  UCipherFile* file;
-  uint32_t left;  // bytes of the member still readable
-};
-
-void ReadFromCipher(png_structp png, png_bytep data, size_t length) {
-  auto* src = static_cast<CipherSource*>(png_get_io_ptr(png));
-  if (length > src->left || CipherRead(src->file, 1, data, length) != length) png_error(png, "read past end");
-  src->left -= uint32_t(length);
+void ReadFromStream(png_structp png, png_bytep data, size_t length) {
+  auto* stream = static_cast<ResourceStream*>(png_get_io_ptr(png));
+  size_t got = 0;
+  while (got < length) {
+    size_t n = stream->Read(data + got, length - got);
+    if (n == 0) png_error(png, "read past end");
+    got += n;
+  }
 }
 
 struct MemorySource {
@@ -109,7 +110,7 @@ ImageStatus ReadRows(png_structp png, png_infop info, ReadState* state) {
   return ImageStatus::Ok;
 }
 
-ImageStatus Decode(FILE* file, void* io, png_rw_ptr readFn, ImageTarget* target) {
+ImageStatus Decode(void* io, png_rw_ptr readFn, ImageTarget* target) {
   png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, PngErrorFn, PngWarningFn);
   if (!png) return ImageStatus::Failed;
   png_infop info = png_create_info_struct(png);
@@ -118,10 +119,7 @@ ImageStatus Decode(FILE* file, void* io, png_rw_ptr readFn, ImageTarget* target)
     return ImageStatus::Failed;
   }
   png_set_user_limits(png, kMaxPngSide, kMaxPngSide);
-  if (file)
-    png_init_io(png, file);
-  else
-    png_set_read_fn(png, io, readFn);
+  png_set_read_fn(png, io, readFn);
   ReadState state{target, false};
   ImageStatus status = ReadRows(png, info, &state);
   png_destroy_read_struct(&png, &info, nullptr);
@@ -191,18 +189,13 @@ bool WriteRows(png_structp png, png_infop info, const UBitmap& b, PngLayout layo
 
 }  // namespace
 
-ImageStatus DecodePngFile(FILE* file, ImageTarget* target) {
-  return Decode(file, nullptr, nullptr, target);
-}
-
-ImageStatus DecodePngCipher(UCipherFile* file, uint32_t size, ImageTarget* target) {
-  CipherSource src{file, size};
-  return Decode(nullptr, &src, ReadFromCipher, target);
+ImageStatus DecodePngStream(ResourceStream& stream, ImageTarget* target) {
+  return Decode(&stream, ReadFromStream, target);
 }
 
 ImageStatus DecodePngMemory(const uint8_t* data, size_t size, ImageTarget* target) {
   MemorySource src{data, size};
-  return Decode(nullptr, &src, ReadFromMemory, target);
+  return Decode(&src, ReadFromMemory, target);
 }
 
 bool EncodePng(const UBitmap& b, PngLayout layout, PngBuffer* out) {

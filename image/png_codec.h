@@ -2,12 +2,12 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 
-#include "host/cipher.h"
 #include "image/image_io.h"
 
 namespace qor {
+
+class ResourceStream;
 
 // Decoders. Every colour type, bit depth and interlace method is delivered as
 // B, G, R, A rows at 8 bits, pixels as stored (no gamma or profile
@@ -17,9 +17,9 @@ namespace qor {
 // always have. A colour type libpng cannot expand gives NotFullColourPng;
 // corrupt or truncated files give Failed with everything released. The
 // target's Finish runs whenever its Allocate succeeded, whatever the outcome.
-ImageStatus DecodePngFile(FILE* file, ImageTarget* target);
-// Reads at most `size` bytes from the cipher reader's current position.
-ImageStatus DecodePngCipher(UCipherFile* file, uint32_t size, ImageTarget* target);
+// The stream is read from its current position; running out of bytes is a
+// truncated file.
+ImageStatus DecodePngStream(ResourceStream& stream, ImageTarget* target);
 ImageStatus DecodePngMemory(const uint8_t* data, size_t size, ImageTarget* target);
 
 enum class PngLayout {

@@ -2,7 +2,7 @@
 # folders, sizes around the 32-byte block; packed into an even and an odd
 # archive, extracted and compared byte for byte, and each member compared
 # with `qar cat`. root.lua then reads every non-sound member in the engine.
-set -e
+set -e -o pipefail
 mkdir -p src/bin/deep/er src/text src/Sound src1/voice
 : > src/bin/empty.dat
 for n in 1 31 32 33 1000 70000; do head -c $n /dev/urandom > src/bin/r$n.dat; done

@@ -1,0 +1,1 @@
+grep -q "damaged members ok" "$STDOUT"

@@ -1,0 +1,1 @@
+printf 'root ran\nfinalized\n' | cmp - "$STDOUT"
