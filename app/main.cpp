@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/startup.h"
 #include "host/engine.h"
 #include "host/options.h"
 
@@ -17,5 +18,5 @@ int main(int argc, char** argv) {
     fprintf(stderr, "qor: cannot write the screenshot \"%s\": %s\n", shot.c_str(), why.c_str());
     return qor::kExitScreenshot;
   }
-  qor::EngineMain();
+  qor::RunEngine();
 }

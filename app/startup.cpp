@@ -9,6 +9,7 @@
 #include "graphics/screen.h"
 #include "host/bootlog.h"
 #include "host/engine.h"
+#include "host/modules.h"
 #include "host/options.h"
 #include "host/window.h"
 #include "media/audio.h"
@@ -23,7 +24,20 @@ void PaintScreen() {
   if (RepaintScreen() == GfxStatus::TargetFatal) FatalError("内部エラー：レンダーターゲット作成に失敗しました。");
 }
 
+int CloseAudioStep() {
+  CloseAudioDevice();
+  return 0;
+}
+
+int ShutdownScreenStep() { return ShutdownScreen() ? 0 : kExitScreenshot; }
+
 }  // namespace
+
+void RunEngine() {
+  AddExitStep(CloseAudioStep);
+  AddExitStep(ShutdownScreenStep);
+  EngineMain(RegisterModules);
+}
 
 StartupStatus StartScreen(int width, int height, std::string* reason) {
   if (ScreenDevice()) return StartupStatus::AlreadyCreated;

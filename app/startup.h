@@ -18,4 +18,8 @@ enum class StartupStatus {
 // after the "DirectSound" message box, as the original start-up did.
 StartupStatus StartScreen(int width, int height, std::string* reason);
 
+// Runs the engine: adds the sound and screen steps to the exit clean-up and
+// starts the host with every module registered. Never returns.
+[[noreturn]] void RunEngine();
+
 }  // namespace qor

@@ -12,7 +12,6 @@
 #include <cstring>
 #include <vector>
 
-#include "graphics/screen.h"
 #include "host/archive.h"
 #include "host/cipher.h"
 #include "host/binding.h"
@@ -23,7 +22,6 @@
 #include "host/resource_stream.h"
 #include "host/window.h"
 #include "platform/text.h"
-#include "media/audio.h"
 #include "platform/dialog.h"
 #include "platform/paths.h"
 
@@ -143,15 +141,23 @@ void ReportFatal(const char* fmt, ...) {
   va_end(ap);
 }
 
-// The steps of the clean-up that need no Lua: the licence page, sound, the
-// screen (with the --screenshot file) and SDL. Runs once.
+// The device steps the layers above add (sound, then the screen with its
+// --screenshot file), in the order added.
+constexpr int kMaxExitSteps = 8;
+int (*g_exitSteps[kMaxExitSteps])() = {};
+int g_exitStepCount = 0;
+
+// The steps of the clean-up that need no Lua: the licence page, the device
+// steps, the window and SDL. Runs once.
 void FinishCleanup() {
   if (g_finishing) return;
   g_finishing = true;
   RemoveLicensePage();
   fflush(stdout);
-  CloseAudioDevice();
-  if (!ShutdownScreen() && g_exitStatus == 0) SetCleanupStatus(kExitScreenshot);
+  for (int i = 0; i < g_exitStepCount; ++i) {
+    int status = g_exitSteps[i]();
+    if (status != 0 && g_exitStatus == 0) SetCleanupStatus(status);
+  }
   DestroyMainWindow();
   SDL_Quit();
   fflush(nullptr);
@@ -289,7 +295,11 @@ void ExitCleanup() {
   if (g_statusChanged) _exit(g_exitStatus);
 }
 
-void EngineMain() {
+void AddExitStep(int (*step)()) {
+  if (g_exitStepCount < kMaxExitSteps) g_exitSteps[g_exitStepCount++] = step;
+}
+
+void EngineMain(void (*registerModules)(lua_State*)) {
   memcpy(g_engineKey, kEngineKey, 96);
   setlocale(LC_CTYPE, "");
   g_exePath = platform::ExecutablePath();
@@ -318,7 +328,7 @@ void EngineMain() {
   // each step five times the default work.
   lua_gc(L, LUA_GCSETPAUSE, 120);
   lua_gc(L, LUA_GCSETSTEPMUL, 1000);
-  RegisterModules(L);
+  registerModules(L);
   InstallErrorWrapper(L);
   ReadConfig();
   RunScript(L, "root.lua");

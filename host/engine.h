@@ -31,7 +31,15 @@ constexpr int kExitUsage = 2;
 constexpr int kExitScreenshot = 3;
 
 // The start-up sequence; never returns (exit status 0 after root.lua returns).
-[[noreturn]] void EngineMain();
+// `registerModules` registers every engine module and class in their fixed
+// order (the binding layer's list, host/modules.h).
+[[noreturn]] void EngineMain(void (*registerModules)(lua_State*));
+
+// Adds a device step to the exit clean-up. Steps run in the order added,
+// after callback.finalize and the Lua state's close and before the window is
+// destroyed. A step returns 0, or the exit status the run should end with
+// when it failed at what it was asked for (kExitScreenshot).
+void AddExitStep(int (*step)());
 
 // Ends the process through exit() (and so the clean-up) with `status`,
 // remembered so that the clean-up knows how the run is ending.
@@ -58,8 +66,5 @@ void ExitCleanup();
 // Writes the licence page (HTML) to `f`.
 void WriteLicensePage(FILE* f);
 
-// Registers the callback table and every module and class in their fixed
-// order (modules.cpp). Start-up installs the error wrapper after it.
-void RegisterModules(lua_State* L);
 
 }  // namespace qor

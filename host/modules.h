@@ -4,6 +4,11 @@
 
 namespace qor {
 
+// Registers the callback table and every module and class in their fixed
+// order (modules.cpp). Start-up installs the error wrapper after it.
+void RegisterModules(lua_State* L);
+
+
 extern const luaL_Reg kGuiScreenFuncs[];   // graphics/draw_lua.cpp: setscreenmode, getscreenmode, isenable
 extern const luaL_Reg kGuiWindowFuncs[];   // host/gui_lua.cpp: create … gettimer
 extern const luaL_Reg kGuiConfigFuncs[];   // host/config_lua.cpp: getconfig

@@ -19,7 +19,7 @@ struct Options {
   bool failPresentOnce = false; // tests: the next present fails once (device loss)
 };
 
-// The options of this run (filled by app/main.cpp before EngineMain).
+// The options of this run (filled by app/main.cpp before the engine starts).
 extern Options g_options;
 
 // Parses argv; on a usage error prints a message and returns false. `exitNow`

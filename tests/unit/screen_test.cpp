@@ -11,6 +11,7 @@
 #include "graphics/screen.h"
 #include "graphics/texture.h"
 #include "host/engine.h"
+#include "host/modules.h"
 #include "host/options.h"
 #include "host/window.h"
 #include "image/image_io.h"
