@@ -35,7 +35,6 @@
 
 #include "host/archive.h"
 #include "host/cipher.h"
-#include "host/engine.h"
 #include "host/resource.h"
 #include "host/resource_stream.h"
 

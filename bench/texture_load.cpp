@@ -25,6 +25,7 @@
 
 #include "graphics/screen.h"
 #include "graphics/texture.h"
+#include "host/cipher.h"
 #include "host/archive.h"
 #include "host/binding.h"
 #include "host/engine.h"

@@ -12,6 +12,8 @@
 
 namespace qor {
 
+unsigned char g_engineKey[96];
+
 namespace {
 
 inline uint32_t LoadLE(const uint8_t* p) {

@@ -10,6 +10,11 @@
 
 namespace qor {
 
+// Working copy of the engine key: its first 96 bytes (cipher key parts A and B).
+extern unsigned char g_engineKey[96];
+// The full 100-character engine key compiled into this build (engine_key.cpp).
+extern const char* const kEngineKey;
+
 // One MD5 compression (the RFC 1321 block transform, including the final
 // addition of the chaining values) of the 64-byte `block` into `state`.
 void Md5Compress(uint32_t state[4], const uint8_t block[64]);

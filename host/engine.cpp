@@ -33,7 +33,6 @@ std::string g_exeDir;
 std::string g_tempDir;
 bool g_movieOpen = false;
 bool g_logEnabled = false;
-unsigned char g_engineKey[96];
 
 namespace {
 

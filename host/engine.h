@@ -20,10 +20,6 @@ extern std::string g_tempDir;
 extern bool g_movieOpen;      // a movie is open (the clean-up closes it first)
 extern bool g_logEnabled;     // DebugLogMode = 1
 
-// Working copy of the engine key: its first 96 bytes (cipher key parts A and B).
-extern unsigned char g_engineKey[96];
-// The full 100-character engine key compiled into this build.
-extern const char* const kEngineKey;
 
 // Exit statuses besides 0 and 255 (fatal error): bad options or input file,
 // and a --screenshot that cannot be written.

@@ -1,6 +1,6 @@
 // The engine key: 100 ASCII characters; the archive cipher uses the first 96.
 // A game maker replaces it at build time with -DQOR_ENGINE_KEY=<100 characters>.
-#include "host/engine.h"
+#include "host/cipher.h"
 
 #ifdef QOR_ENGINE_KEY_OVERRIDE
 #define QOR_KEY_TEXT QOR_ENGINE_KEY_OVERRIDE

@@ -1,7 +1,9 @@
-// The Lua 5.1 C API, built as C: lua_error is a longjmp (see binding.h).
+// The Lua 5.1 C API, built as C: lua_error is a longjmp (see binding.h). The
+// headers come through the Lua package's include path, which only the host and
+// the bindings have: module cores cannot include this.
 #pragma once
 extern "C" {
-#include <lua5.1/lauxlib.h>
-#include <lua5.1/lua.h>
-#include <lua5.1/lualib.h>
+#include <lauxlib.h>
+#include <lua.h>
+#include <lualib.h>
 }
