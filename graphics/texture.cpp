@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "graphics/screen.h"
+#include "graphics/screen_internal.h"
 
 namespace qor {
 

@@ -27,11 +27,6 @@ struct UTexture {
   int32_t lockTop, lockBottom;
 };
 
-// The off-screen scene state shared with the bitmap class.
-extern UTexture* g_renderTargetTexture;  // texture:beginscene .. endscene
-extern UBitmap* g_renderTargetBitmap;    // bitmap:beginscene .. endscene
-extern UTexture* g_movieTexture;         // the texture a movie plays into
-
 // --- storage (texture.cpp)
 
 // Creates storage; the old storage is released first. Sizes not positive or

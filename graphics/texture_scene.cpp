@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "graphics/screen.h"
+#include "graphics/screen_internal.h"
 #include "graphics/texture.h"
 
 namespace qor {

@@ -27,14 +27,18 @@
 
 namespace qor {
 
-lua_State* g_L = nullptr;
-std::string g_exePath;
-std::string g_exeDir;
-std::string g_tempDir;
 bool g_movieOpen = false;
 bool g_logEnabled = false;
 
 namespace {
+
+// The one Lua state (null until start-up creates it, null again after clean-up).
+lua_State* g_L = nullptr;
+// Paths fixed at start-up. The exe directory (the game folder, ending in
+// '/') is the current directory for the whole run.
+std::string g_exePath;
+std::string g_exeDir;
+void (*g_movieCloser)() = nullptr;
 
 bool g_inCleanup = false;
 bool g_finishing = false;      // the steps of the clean-up that need no Lua have begun
@@ -268,7 +272,8 @@ void RunScript(lua_State* L, const char* name) {
 void ExitCleanup() {
   g_inCleanup = true;
   RemoveLicensePage();
-  // (an open movie is closed here once movies exist)
+  // An open movie is closed first, before the script's own clean-up.
+  if (g_movieOpen && g_movieCloser) g_movieCloser();
   if (g_L) {
     lua_State* L = g_L;
     lua_getglobal(L, "callback");
@@ -294,6 +299,8 @@ void ExitCleanup() {
   if (g_statusChanged) _exit(g_exitStatus);
 }
 
+void SetMovieCloser(void (*close)()) { g_movieCloser = close; }
+
 void AddExitStep(int (*step)()) {
   if (g_exitStepCount < kMaxExitSteps) g_exitSteps[g_exitStepCount++] = step;
 }
@@ -310,7 +317,6 @@ void EngineMain(void (*registerModules)(lua_State*)) {
   char cwd[4096];
   g_exeDir = getcwd(cwd, sizeof cwd) ? cwd : dir;
   if (g_exeDir.empty() || g_exeDir.back() != '/') g_exeDir += '/';
-  g_tempDir = platform::TempDirectory();
   atexit(ExitCleanup);
 
   LoadArchiveIndex();

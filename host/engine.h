@@ -7,18 +7,12 @@
 
 namespace qor {
 
-// The one Lua state (null until start-up creates it, null again after clean-up).
-extern lua_State* g_L;
-
-// Paths fixed at start-up. Folders end in '/'; the exe directory (the game
-// folder) is the current directory for the whole run.
-extern std::string g_exePath;
-extern std::string g_exeDir;
-extern std::string g_tempDir;
-
 // Engine-wide flags.
-extern bool g_movieOpen;      // a movie is open (the clean-up closes it first)
+extern bool g_movieOpen;      // a movie is open: the clean-up closes it first
 extern bool g_logEnabled;     // DebugLogMode = 1
+
+// How the clean-up closes an open movie (set by the movie player).
+void SetMovieCloser(void (*close)());
 
 
 // Exit statuses besides 0 and 255 (fatal error): bad options or input file,

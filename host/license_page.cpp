@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "host/engine.h"
+#include "platform/paths.h"
 
 namespace qor {
 namespace {
@@ -35,7 +36,7 @@ std::string PrivateDir() {
   std::string dir;
   if (RuntimeDir(&dir)) return dir;
   if (g_madeDir.empty()) {
-    std::string tmpl = g_tempDir + "qor-XXXXXX";
+    std::string tmpl = platform::TempDirectory() + "qor-XXXXXX";
     std::vector<char> buf(tmpl.begin(), tmpl.end());
     buf.push_back(0);
     if (!mkdtemp(buf.data())) return "";  // mkdtemp makes it with mode 0700

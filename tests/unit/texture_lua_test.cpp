@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "graphics/screen.h"
+#include "graphics/screen_internal.h"
 #include "graphics/texture.h"
 #include "host/binding.h"
 #include "host/modules.h"
