@@ -38,10 +38,10 @@ struct TextureView {
   int width = 0, height = 0, stride = 0;  // stride in pixels
 };
 
-// Rows [clipTop, clipBottom) of the surface may be written (a band of the
-// target, so two threads can share one target without touching the same row).
+// The rows a draw may write: a band of the target, so that helper threads
+// can share one target without touching the same row.
 struct Band {
-  int top, bottom;
+  int top, bottom;  // rows [top, bottom) of the target
 };
 
 // Everything a primitive needs besides its vertices.
