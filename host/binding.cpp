@@ -72,14 +72,7 @@ int Absolute(lua_State* L, int idx) { return idx > 0 || idx <= LUA_REGISTRYINDEX
 }  // namespace
 
 int OptIntField(lua_State* L, int table, const char* key, int def, const char* msg) {
-  PushField(L, Absolute(L, table), key);
-  int v = def;
-  if (!lua_isnil(L, -1)) {
-    if (!lua_isnumber(L, -1)) RaiseMessage(L, "%s", msg);
-    v = ToInt(L, -1);
-  }
-  lua_pop(L, 1);
-  return v;
+  return NumberToInt(OptNumberField(L, table, key, def, msg));
 }
 
 lua_Number OptNumberField(lua_State* L, int table, const char* key, lua_Number def, const char* msg) {

@@ -9,6 +9,7 @@
 
 #include "host/engine.h"
 #include "platform/paths.h"
+#include "platform/text.h"
 
 namespace qor {
 namespace {
@@ -49,24 +50,6 @@ int ParseInt(std::string_view v) {
   return int(n);
 }
 
-void AppendUtf8(std::string& out, uint32_t cp) {
-  if (cp < 0x80) {
-    out += char(cp);
-  } else if (cp < 0x800) {
-    out += char(0xC0 | (cp >> 6));
-    out += char(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += char(0xE0 | (cp >> 12));
-    out += char(0x80 | ((cp >> 6) & 0x3F));
-    out += char(0x80 | (cp & 0x3F));
-  } else {
-    out += char(0xF0 | (cp >> 18));
-    out += char(0x80 | ((cp >> 12) & 0x3F));
-    out += char(0x80 | ((cp >> 6) & 0x3F));
-    out += char(0x80 | (cp & 0x3F));
-  }
-}
-
 // UTF-16 text after its BOM (little- or big-endian) as UTF-8; a unit that is
 // not part of a valid pair becomes '?'. A trailing odd byte is dropped.
 std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
@@ -79,10 +62,10 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
   for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
     uint32_t u = unit(i);
     if (u >= 0xD800 && u <= 0xDBFF && i + 3 < bytes.size() && unit(i + 2) >= 0xDC00 && unit(i + 2) <= 0xDFFF) {
-      AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (unit(i + 2) - 0xDC00));
+      platform::AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (unit(i + 2) - 0xDC00));
       i += 2;
     } else {
-      AppendUtf8(out, u >= 0xD800 && u <= 0xDFFF ? '?' : u);
+      platform::AppendUtf8(out, u >= 0xD800 && u <= 0xDFFF ? '?' : u);
     }
   }
   return out;

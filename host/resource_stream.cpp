@@ -35,21 +35,21 @@ uint64_t ClampedSize(uint64_t fileLength, uint64_t offset, uint64_t declared) {
   return std::min<uint64_t>(declared, fileLength - offset);
 }
 
-// A loose file (base 0, the whole file) or a member stored as it is.
-class PlainStream final : public ResourceStream {
+// A window of `size` bytes from `base` of some file. Positions are kept here;
+// the file is placed only when a read follows a seek.
+class WindowStream : public ResourceStream {
  public:
-  PlainStream(FILE* f, uint64_t base, uint64_t size) : f_(f), base_(base), size_(size) {}
-  ~PlainStream() override { fclose(f_); }
+  WindowStream(uint64_t base, uint64_t size) : base_(base), size_(size) {}
   uint64_t Size() const override { return size_; }
   uint64_t Tell() const override { return pos_; }
   size_t Read(void* dst, size_t n) override {
     n = size_t(std::min<uint64_t>(n, size_ - pos_));
     if (n == 0) return 0;
     if (!placed_) {
-      if (fseeko(f_, off_t(base_ + pos_), SEEK_SET) != 0) return 0;
+      if (!Place(base_ + pos_)) return 0;
       placed_ = true;
     }
-    size_t got = fread(dst, 1, n, f_);
+    size_t got = Fetch(dst, n);
     pos_ += got;
     return got;
   }
@@ -60,41 +60,37 @@ class PlainStream final : public ResourceStream {
     return true;
   }
 
+ protected:
+  virtual bool Place(uint64_t absolute) = 0;
+  virtual size_t Fetch(void* dst, size_t n) = 0;
+
  private:
-  FILE* f_;
   uint64_t base_, size_, pos_ = 0;
   bool placed_ = false;
 };
 
-// An enciphered archive member, deciphered block by block.
-class CipherStream final : public ResourceStream {
+// A loose file (base 0, the whole file) or a member stored as it is.
+class PlainStream final : public WindowStream {
  public:
-  CipherStream(UCipherFile* f, uint32_t base, uint64_t size) : f_(f), base_(base), size_(size) {}
-  ~CipherStream() override { CipherClose(f_); }
-  uint64_t Size() const override { return size_; }
-  uint64_t Tell() const override { return pos_; }
-  size_t Read(void* dst, size_t n) override {
-    n = size_t(std::min<uint64_t>(n, size_ - pos_));
-    if (n == 0) return 0;
-    if (!placed_) {
-      if (CipherSeek(f_, uint32_t(base_ + pos_)) != 0) return 0;
-      placed_ = true;
-    }
-    size_t got = CipherRead(f_, 1, dst, n);
-    pos_ += got;
-    return got;
-  }
-  bool Seek(uint64_t pos) override {
-    if (pos > size_) return false;
-    pos_ = pos;
-    placed_ = false;
-    return true;
-  }
+  PlainStream(FILE* f, uint64_t base, uint64_t size) : WindowStream(base, size), f_(f) {}
+  ~PlainStream() override { fclose(f_); }
 
  private:
+  bool Place(uint64_t absolute) override { return fseeko(f_, off_t(absolute), SEEK_SET) == 0; }
+  size_t Fetch(void* dst, size_t n) override { return fread(dst, 1, n, f_); }
+  FILE* f_;
+};
+
+// An enciphered archive member, deciphered block by block.
+class CipherStream final : public WindowStream {
+ public:
+  CipherStream(UCipherFile* f, uint32_t base, uint64_t size) : WindowStream(base, size), f_(f) {}
+  ~CipherStream() override { CipherClose(f_); }
+
+ private:
+  bool Place(uint64_t absolute) override { return absolute <= UINT32_MAX && CipherSeek(f_, uint32_t(absolute)) == 0; }
+  size_t Fetch(void* dst, size_t n) override { return CipherRead(f_, 1, dst, n); }
   UCipherFile* f_;
-  uint64_t base_, size_, pos_ = 0;
-  bool placed_ = false;
 };
 
 }  // namespace

@@ -33,24 +33,6 @@ char32_t Next(std::string_view s, size_t& i) {
   return cp;
 }
 
-void Append(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += char(cp);
-  } else if (cp < 0x800) {
-    out += char(0xC0 | (cp >> 6));
-    out += char(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += char(0xE0 | (cp >> 12));
-    out += char(0x80 | ((cp >> 6) & 0x3F));
-    out += char(0x80 | (cp & 0x3F));
-  } else {
-    out += char(0xF0 | (cp >> 18));
-    out += char(0x80 | ((cp >> 12) & 0x3F));
-    out += char(0x80 | ((cp >> 6) & 0x3F));
-    out += char(0x80 | (cp & 0x3F));
-  }
-}
-
 // The kana a voiced (or semi-voiced) mark combines with, as the full-width
 // result; 0 when the pair does not combine.
 char32_t Combine(char32_t kana, char32_t mark) {
@@ -76,22 +58,22 @@ std::string ZenkakuUtf8(std::string_view utf8) {
   while (i < text.size()) {
     char32_t cp = Next(text, i);
     if (cp == 0x20) {
-      Append(out, 0x3000);
+      platform::AppendUtf8(out, 0x3000);
     } else if (cp >= 0x21 && cp <= 0x7E) {
-      Append(out, cp - 0x21 + 0xFF01);
+      platform::AppendUtf8(out, cp - 0x21 + 0xFF01);
     } else if (cp >= 0xFF61 && cp <= 0xFF9F) {
       if (i < text.size()) {
         size_t j = i;
         char32_t mark = Next(text, j);
         if (char32_t both = Combine(cp, mark)) {
-          Append(out, both);
+          platform::AppendUtf8(out, both);
           i = j;
           continue;
         }
       }
-      Append(out, kKana[cp - 0xFF61]);
+      platform::AppendUtf8(out, kKana[cp - 0xFF61]);
     } else {
-      Append(out, cp);
+      platform::AppendUtf8(out, cp);
     }
   }
   return out;

@@ -12,6 +12,9 @@ namespace qor::platform {
 std::string AnsiToUtf8(std::string_view ansi);
 std::string Utf8ToAnsi(std::string_view utf8);
 
+// Appends one code point as UTF-8.
+void AppendUtf8(std::string& out, char32_t cp);
+
 // UTF-8 to UTF-16 code units (surrogate pairs for characters beyond the BMP).
 std::u16string Utf8ToUtf16(std::string_view utf8);
 

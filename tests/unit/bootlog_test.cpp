@@ -10,25 +10,17 @@
 #include "host/bootlog.h"
 #include "host/engine.h"
 #include "platform/text.h"
+#include "scratch_dir.h"
 
 using namespace qor;
 
 namespace {
 
-class BootLog : public ::testing::Test {
+class BootLog : public test::InScratchDir {
  protected:
-  void SetUp() override {
-    char buf[4096];
-    old_ = getcwd(buf, sizeof buf);
-    char tmpl[] = "/tmp/qor_bootlog_XXXXXX";
-    dir_ = mkdtemp(tmpl);
-    ASSERT_EQ(chdir(dir_.c_str()), 0);
-  }
   void TearDown() override {
     g_logEnabled = false;
-    ASSERT_EQ(chdir(old_.c_str()), 0);
-    std::string cmd = "rm -rf '" + dir_ + "'";
-    ASSERT_EQ(system(cmd.c_str()), 0);
+    InScratchDir::TearDown();
   }
   static std::string Log() {
     std::ifstream f("qordxbootlog.txt", std::ios::binary);
@@ -36,7 +28,6 @@ class BootLog : public ::testing::Test {
     ss << f.rdbuf();
     return ss.str();
   }
-  std::string old_, dir_;
 };
 
 const char kHeader[] =

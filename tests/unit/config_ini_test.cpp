@@ -8,6 +8,7 @@
 
 #include "host/config.h"
 #include "host/engine.h"
+#include "scratch_dir.h"
 
 using namespace qor;
 
@@ -73,28 +74,16 @@ TEST(ConfigIni, LineEndsBomAndUnterminatedLastLine) {
 }
 
 // The file side: conf.ini in the current folder, any case of its name.
-class ConfigFile : public ::testing::Test {
+class ConfigFile : public test::InScratchDir {
  protected:
   void SetUp() override {
-    char buf[4096];
-    old_ = getcwd(buf, sizeof buf);
-    char tmpl[] = "/tmp/qor_conf_XXXXXX";
-    dir_ = mkdtemp(tmpl);
-    ASSERT_EQ(chdir(dir_.c_str()), 0);
+    InScratchDir::SetUp();
     g_logEnabled = false;
   }
   void TearDown() override {
     g_logEnabled = false;
-    ASSERT_EQ(chdir(old_.c_str()), 0);
-    std::string cmd = "rm -rf '" + dir_ + "'";
-    ASSERT_EQ(system(cmd.c_str()), 0);
+    InScratchDir::TearDown();
   }
-  void Write(const char* name, const char* text) {
-    FILE* f = fopen(name, "wb");
-    fputs(text, f);
-    fclose(f);
-  }
-  std::string old_, dir_;
 };
 
 TEST_F(ConfigFile, MissingFileReadsZero) {

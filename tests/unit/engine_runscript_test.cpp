@@ -9,35 +9,23 @@
 
 #include "host/engine.h"
 #include "host/lua.h"
+#include "scratch_dir.h"
 
 using namespace qor;
 
 namespace {
 
-class EngineRunScript : public ::testing::Test {
+class EngineRunScript : public test::InScratchDir {
  protected:
   void SetUp() override {
-    char buf[4096];
-    old_ = getcwd(buf, sizeof buf);
-    char tmpl[] = "/tmp/qor_run_XXXXXX";
-    dir_ = mkdtemp(tmpl);
-    ASSERT_EQ(chdir(dir_.c_str()), 0);
+    InScratchDir::SetUp();
     L_ = luaL_newstate();
     luaL_openlibs(L_);
   }
   void TearDown() override {
     lua_close(L_);
-    ASSERT_EQ(chdir(old_.c_str()), 0);
-    std::string cmd = "rm -rf '" + dir_ + "'";
-    ASSERT_EQ(system(cmd.c_str()), 0);
+    InScratchDir::TearDown();
   }
-  static void Write(const char* name, const char* text) {
-    FILE* f = fopen(name, "wb");
-    ASSERT_NE(f, nullptr);
-    fputs(text, f);
-    fclose(f);
-  }
-  std::string old_, dir_;
   lua_State* L_ = nullptr;
 };
 
