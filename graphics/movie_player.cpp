@@ -271,9 +271,14 @@ MovieResult StepWindowMovie(bool* presented, bool* finished) {
   Vertex v[4];
   double sx = double(g_screen.width) / src->Width(), sy = double(g_screen.height) / src->Height();
   if (BeginScreenScene(0, 0, 0, 0) != GfxStatus::Ok) return MovieResult::Ok;
-  if (BuildTransformedQuad(g_windowTexture.allocWidth, g_windowTexture.allocHeight, 0, 0, 0, 0, src->Width(),
-                           src->Height(), sx, sy, 0.0, 255, v) == QuadResult::Draw)
+  if (BuildRectQuad(g_windowTexture.allocWidth, g_windowTexture.allocHeight, 0, 0, src->Width(), src->Height(), 0,
+                    0, 255, v)) {
+    for (Vertex& p : v) {  // corners sit half a pixel before the pixel edges
+      p.x = float((p.x + 0.5) * sx - 0.5);
+      p.y = float((p.y + 0.5) * sy - 0.5);
+    }
     DrawTexturedPrimitives(&g_windowTexture, PT_TRIANGLESTRIP, 2, v);
+  }
   *presented = EndScreenScene() == GfxStatus::Ok;
   return MovieResult::Ok;
 }
