@@ -40,7 +40,7 @@ class MovieLua : public test::InScratchDir {
     RegisterClass(L, "texture", kTextureMethods, kTextureCtors);
     InstallMoviePlayer();
     RegisterModule(L, "movie", kMovieFuncs);
-    for (const char* f : {"count.mp4", "sound.mp4", "alpha.mov", "damaged.mp4", "truncated.mp4"}) {
+    for (const char* f : {"count.mp4", "sound.mp4", "alpha.mov", "alpha.webm", "damaged.mp4", "truncated.mp4"}) {
       std::string cmd = std::string("cp '") + QOR_FIXTURES + "/movie/" + f + "' .";
       ASSERT_EQ(system(cmd.c_str()), 0);
     }
@@ -131,6 +131,13 @@ TEST_F(MovieLua, AlphaComesFromTheStreamOrIsOpaque) {
   Ok("movie.render()");
   EXPECT_EQ(Shown(), 3);
   EXPECT_EQ(Alpha(), 255 - 24);
+  Ok("movie.close(); t = movie.open('alpha.webm', 0, true)");  // VP9 with its alpha plane
+  Step(17);
+  Ok("movie.render()");
+  Step(350);
+  Ok("movie.render()");
+  EXPECT_EQ(Shown(), 3);
+  EXPECT_NEAR(Alpha(), 255 - 24, 2);
   Ok("movie.close(); t = movie.open('alpha.mov', 0)");  // without the flag: opaque
   Step(17);
   Ok("movie.render()");
