@@ -56,7 +56,7 @@ long RssKb() {
 
 // Bare FFmpeg: every frame decoded and converted to BGRA, nothing else.
 // Returns the frames decoded.
-int BareDecode(const std::string& path, bool alpha) {
+int BareDecode(const std::string& path) {
   AVFormatContext* fmt = nullptr;
   if (avformat_open_input(&fmt, path.c_str(), nullptr, nullptr) < 0) return 0;
   avformat_find_stream_info(fmt, nullptr);
@@ -78,7 +78,6 @@ int BareDecode(const std::string& path, bool alpha) {
       uint8_t* dst[4] = {out.data()};
       int pitch[4] = {c->width * 4};
       sws_scale(sws, f->data, f->linesize, 0, f->height, dst, pitch);
-      (void)alpha;
       ++frames;
     }
   };
@@ -183,7 +182,7 @@ int main(int argc, char** argv) {
       continue;
     }
     double cpu0 = CpuSeconds();
-    int bareFrames = BareDecode(c.file, c.alpha);
+    int bareFrames = BareDecode(c.file);
     double bareCpu = CpuSeconds() - cpu0;
     cpu0 = CpuSeconds();
     TextureRun run = PlayAsTexture(c.file, c.alpha, clock);

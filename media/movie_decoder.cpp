@@ -166,7 +166,14 @@ MovieStatus MovieDecoder::Open(const std::string& path, const MovieOptions& o) {
   }
   stop_ = seekRequest_ = eof_ = started_ = false;
   nextIndex_ = 0;
+  queue_.clear();
   current_.index = -1;
+  soundFifo_.clear();
+  lastCursor_ = 0;
+  written_ = 0;
+  played_ = 0;
+  soundBase_ = 0;
+  soundEnd_ = UINT64_MAX;
   thread_ = std::thread(&MovieDecoder::Run, this);
   return MovieStatus::Ok;
 }

@@ -81,10 +81,8 @@ TEST_F(MovieLua, RenderCopiesTheFrameDueByTheClockAtMostEvery16Ms) {
   Ok("assert(movie.render() == true)");
   EXPECT_EQ(Shown(), 0);
   EXPECT_EQ(Alpha(), 255);
-  int w = 0;
-  ASSERT_NE(g_movieTexture, nullptr);
-  w = g_movieTexture->width;
-  EXPECT_EQ(w, 64);
+  ASSERT_NE(g_movieTexture, nullptr);  // made at the movie's own size
+  EXPECT_EQ(g_movieTexture->width, 64);
   EXPECT_EQ(g_movieTexture->height, 48);
   Step(250);
   Ok("assert(movie.render() == true)");
@@ -222,6 +220,29 @@ TEST_F(MovieLua, MessagesAndOneMovieAtATime) {
   Fails("movie.play('nothere.mp4', true, 0)", "ムービーテクスチャを処理中なので再生できません。");
   Ok("movie.close(); u = movie.open('truncated.mp4', 0)");  // what can be decoded plays
   Fails("movie.play('nothere.mp4', true, 0)", "ムービーテクスチャを処理中なので再生できません。");
+}
+
+// A source whose first picture never comes.
+class StalledSource : public MovieSource {
+ public:
+  int Width() const override { return 8; }
+  int Height() const override { return 8; }
+  MovieResult Start() override { return MovieResult::StartTimeout; }
+  bool Advance() override { return false; }
+  const uint8_t* Pixels() const override { return nullptr; }
+  int64_t FrameIndex() const override { return -1; }
+  bool Finished() override { return false; }
+  MovieResult Rewind() override { return MovieResult::StartTimeout; }
+};
+
+TEST_F(MovieLua, AMovieThatNeverStartsRaisesInsteadOfWaiting) {
+  SetMovieSourceOpener([](const std::string&, bool, int32_t, MovieResult*) -> std::unique_ptr<MovieSource> {
+    return std::make_unique<StalledSource>();
+  });
+  Ok("t = movie.open('count.mp4', 0)");
+  Step(17);
+  Fails("movie.render()", "ムービーの再生を開始できませんでした。");
+  Ok("movie.close(); t = movie.open('count.mp4', 0)");
 }
 
 TEST_F(MovieLua, DeviceResetReopensTheMovieFromItsStart) {
