@@ -3,6 +3,7 @@
 #include "graphics/graphics_lua.h"
 
 #include "host/engine.h"
+#include "media/movie_lua.h"
 
 namespace qor {
 
@@ -31,7 +32,10 @@ void FailWith(Outcome& out, const GfxResult& r) {
       return out.Fail("座標指定がビットマップからはみ出しています。Bitmap sx,sy=%d,%d w,h=%d,%d", v[0], v[1], v[2], v[3]);
     case GfxStatus::EmptyBitmap: return out.Fail("空のビットマップは描き込めません。");
     case GfxStatus::ImageNotFullColour: return out.Fail("テクスチャのロード：フルカラーPNGにしか対応していません。");
-    case GfxStatus::MovieFailed: return out.Fail("ムービーファイルが再生できませんでした。");
+    case GfxStatus::MovieFailed:
+      // texture.load of a movie name: the player's own message for the step that failed.
+      return FailWithMovie(out, v[0] ? MovieResult(v[0]) : MovieResult::Unplayable, g_movie.moviePath.c_str(),
+                           g_movie.alphaPackPath.c_str());
     case GfxStatus::BadAlphaName: return out.Fail("savealphaはグレースケールPNG形式もしくはarl形式です");
     default: return out.Fail("%s", kOutOfMemoryMessage);
   }

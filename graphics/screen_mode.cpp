@@ -2,6 +2,7 @@
 // recovery of a lost device; each writes its own section of the boot log.
 #include <SDL.h>
 
+#include "graphics/movie_player.h"
 #include "graphics/screen.h"
 #include "graphics/screen_internal.h"
 #include "host/bootlog.h"
@@ -114,6 +115,13 @@ GfxStatus ResetDevice() {
   WriteBootLog("デバイスリセット処理を行います。");
   WriteBootLog("リセット前に各種リソースを開放します。");
   g_screen.boundTexture = nullptr;
+  // A movie feeding a texture is closed across the reset and reopened from its start.
+  bool moviePlaying = g_movieTexture != nullptr;
+  if (moviePlaying) {
+    ReleaseAlphaPack();
+    CloseMovie();
+    g_movieTexture = nullptr;
+  }
   WriteBootLog("デバイスロストを処理します。");
   // Our devices are usable again at once: the reset itself re-creates the back buffer.
   d->Reset(g_screenInternals.backWidth, g_screenInternals.backHeight);
@@ -129,6 +137,7 @@ GfxStatus ResetDevice() {
       st = GfxStatus::TargetFatal;
   }
   g_screen.blend = BLEND_NORMAL;
+  if (moviePlaying) RestoreMovie();  // a movie that cannot come back stays closed
   WriteBootLog("デバイスリセット処理全て終了しました。");
   return st;
 }

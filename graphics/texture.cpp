@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "graphics/movie_player.h"
 #include "graphics/screen.h"
 #include "graphics/screen_internal.h"
 
@@ -12,10 +13,12 @@ UTexture* g_renderTargetTexture = nullptr;
 UBitmap* g_renderTargetBitmap = nullptr;
 UTexture* g_movieTexture = nullptr;
 
-// Stops the movie that plays into `t` before its storage goes away. The movie
-// player is not part of this build yet; forgetting the texture is all there is.
+// Stops the movie that plays into `t` (and its alpha pack) before its storage goes away.
 static void DetachMovie(UTexture* t) {
-  if (g_movieTexture == t) g_movieTexture = nullptr;
+  if (g_movieTexture != t) return;
+  ReleaseAlphaPack();
+  CloseMovie();
+  g_movieTexture = nullptr;
 }
 
 TextureResult TextureCreateStorage(UTexture* t, int width, int height) {

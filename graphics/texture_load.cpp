@@ -4,7 +4,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "graphics/movie_player.h"
 #include "graphics/screen.h"
+#include "graphics/screen_internal.h"
 #include "graphics/texture.h"
 #include "host/resource.h"
 #include "image/image_io.h"
@@ -89,16 +91,34 @@ MovieNameKind ParseMovieName(const char* name, MovieName* out) {
   return MovieNameKind::Movie;
 }
 
+// A movie name: the texture is emptied (closing a movie it was fed by) and
+// the movie opened into it; its first picture is copied at once.
+static GfxResult LoadMovieTexture(UTexture* t, const MovieName& movie) {
+  TextureRelease(t);
+  g_movie.loopFlag = movie.loop;
+  MovieOutcome opened = OpenMovieTexture(movie.file, t, movie.volume, movie.alpha,
+                                         movie.hasAlphaPack ? &movie.alphaPack : nullptr);
+  if (opened.result == MovieResult::TextureFailed) return opened.gfx;
+  if (!opened.ok()) return {GfxStatus::MovieFailed, int(opened.result)};
+  g_movieTexture = t;
+  g_movie.lastFrameTime = 0;
+  MovieResult first = UpdateMovieFrame();
+  if (first != MovieResult::Ok) {
+    ReleaseAlphaPack();
+    CloseMovie();
+    g_movieTexture = nullptr;
+    return {GfxStatus::MovieFailed, int(first)};
+  }
+  return GfxStatus::Ok;
+}
+
 GfxResult LoadTexture(UTexture* t, const char* name) {
   MovieName movie;
   switch (ParseMovieName(name, &movie)) {
     case MovieNameKind::Malformed:
       return GfxStatus::BadMovieName;
     case MovieNameKind::Movie:
-      // Movies play into textures once the movie player is part of the engine;
-      // until then opening one fails like an unplayable file.
-      TextureRelease(t);
-      return GfxStatus::MovieFailed;
+      return LoadMovieTexture(t, movie);
     case MovieNameKind::NotMovie:
       break;
   }

@@ -18,7 +18,8 @@ void RegisterModules(lua_State* L) {
   RegisterModule(L, "draw", kDrawFuncs);
   RegisterModule(L, "lock", kNone);
   RegisterModule(L, "console", kConsoleFuncs);
-  RegisterModule(L, "movie", kNone);
+  InstallMoviePlayer();
+  RegisterModule(L, "movie", kMovieFuncs);
   RegisterModule(L, "archive", kArchiveFuncs);
   RegisterModule(L, "encoding", kEncodingFuncs);
   RegisterModule(L, "encoding", kEncodingCipherFuncs);

@@ -17,6 +17,8 @@ extern const luaL_Reg kConsoleFuncs[];     // image/console_lua.cpp
 extern const luaL_Reg kArchiveFuncs[];     // host/archive_lua.cpp
 extern const luaL_Reg kEncodingFuncs[];    // image/encoding_lua.cpp
 extern const luaL_Reg kEncodingCipherFuncs[];  // host/archive_lua.cpp: encryption, decryption
+extern const luaL_Reg kMovieFuncs[];      // media/movie_lua.cpp
+void InstallMoviePlayer();                // media/movie_lua.cpp: decoder and exit clean-up
 extern const luaL_Reg kSoundMethods[];     // media/sound_lua.cpp
 extern const luaL_Reg kSoundCtors[];
 extern const luaL_Reg kTextureMethods[];   // graphics/texture_lua.cpp

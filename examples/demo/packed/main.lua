@@ -8,6 +8,8 @@ console.print("main.lua loaded from " .. (archive.seek("main.lua") and "the arch
 
 gui.create(W, H)
 gui.caption("QOR デモ")
+local movies = archive.dofile("movie.lua")
+movies.intro()
 
 local bg = texture.load("img/bg.jpg")
 local ball = texture.load("img/sprite.png")
@@ -53,6 +55,7 @@ local function drawScene()
   end
   ball:drawrectlt(x, y, 0, 0, 32, 32, 2, 2, frame * 0.05, 255)
   bannerTex:draw(16, 16, 255)
+  movies.draw()
 end
 
 while true do

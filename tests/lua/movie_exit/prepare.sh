@@ -1,0 +1,2 @@
+set -e
+cp "$FIXTURES/movie/sound.mp4" .

@@ -1,0 +1,2 @@
+set -e
+cp "$FIXTURES/movie/count.mp4" .
