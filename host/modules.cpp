@@ -15,8 +15,9 @@ void RegisterModules(lua_State* L) {
   RegisterModule(L, "gui", kGuiScreenFuncs);
   RegisterModule(L, "gui", kGuiWindowFuncs);
   RegisterModule(L, "gui", kGuiConfigFuncs);
+  RegisterModule(L, "gui", kGuiSystemFuncs);
   RegisterModule(L, "draw", kDrawFuncs);
-  RegisterModule(L, "lock", kNone);
+  RegisterModule(L, "lock", kLockFuncs);
   RegisterModule(L, "console", kConsoleFuncs);
   RegisterModule(L, "movie", kNone);
   RegisterModule(L, "archive", kArchiveFuncs);
@@ -25,8 +26,8 @@ void RegisterModules(lua_State* L) {
   RegisterModule(L, "transition", kNone);
   RegisterModule(L, "shape", kNone);
   RegisterModule(L, "calc", kNone);
-  RegisterClass(L, "bitset", kNone, kNone);
-  RegisterClass(L, "sharedmemory", kNone, kNone);
+  RegisterClass(L, "bitset", kBitsetMethods, kBitsetCtors);
+  RegisterClass(L, "sharedmemory", kSharedMemoryMethods, kSharedMemoryCtors);
   RegisterClass(L, "font", kNone, kNone);
   RegisterClass(L, "sound", kSoundMethods, kSoundCtors);
   RegisterClass(L, "texture", kTextureMethods, kTextureCtors);
