@@ -12,6 +12,8 @@ void RegisterModules(lua_State* L);
 extern const luaL_Reg kGuiScreenFuncs[];   // graphics/draw_lua.cpp: setscreenmode, getscreenmode, isenable
 extern const luaL_Reg kGuiWindowFuncs[];   // host/gui_lua.cpp: create … gettimer
 extern const luaL_Reg kGuiSystemFuncs[];   // host/gui_system_lua.cpp: paths, files, dialogs, desktop
+// Stops a beep still sounding; an exit step that runs before the audio device closes.
+int StopBeepStep();
 extern const luaL_Reg kLockFuncs[];        // host/lock_lua.cpp: singleton
 extern const luaL_Reg kBitsetMethods[];    // image/bitset_lua.cpp
 extern const luaL_Reg kBitsetCtors[];
