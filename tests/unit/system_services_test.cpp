@@ -92,6 +92,33 @@ TEST(SystemServicesDialogs, ToolCommandsCarryFilterAndRules) {
   EXPECT_EQ(Join(platform::DialogCommand("kdialog", r)), "kdialog,--title,保存,--getsavefilename,out.txt,*.txt|txtファイル");
 }
 
+// The tool runs without a shell (quotes and $ reach it as they are); its
+// answer loses one line feed; a non-zero exit is a cancel.
+TEST_F(SystemServices, DialogToolAnswersAndCancels) {
+  Write("zenity", "#!/bin/sh\nfor a in \"$@\"; do printf '%s;' \"$a\" >> args.txt; done\n"
+                  "[ -f cancel ] && exit 1\nprintf '/tmp/a b.png\\n'\n");
+  ASSERT_EQ(chmod("zenity", 0755), 0);
+  std::string oldPath = getenv("PATH") ? getenv("PATH") : "";
+  setenv("PATH", dir_.c_str(), 1);
+  unsetenv("XDG_CURRENT_DESKTOP");
+  platform::DialogRequest r;
+  r.kind = platform::DialogKind::kInput;
+  r.title = "入力";
+  r.message = "it's $HOME";
+  std::string text;
+  EXPECT_EQ(platform::RunDialog(r, &text), platform::DialogAnswer::kOk);
+  EXPECT_EQ(text, "/tmp/a b.png");
+  Write("cancel", "");
+  EXPECT_EQ(platform::RunDialog(r, &text), platform::DialogAnswer::kCancelled);
+  EXPECT_EQ(text, "");
+  setenv("PATH", "/nonexistent", 1);
+  EXPECT_EQ(platform::RunDialog(r, &text), platform::DialogAnswer::kNoTool);
+  setenv("PATH", oldPath.c_str(), 1);
+  std::string args;
+  ASSERT_TRUE(platform::ReadWholeFile("args.txt", &args));
+  EXPECT_EQ(args, "--entry;--title=入力;--text=it's $HOME;--entry;--title=入力;--text=it's $HOME;");
+}
+
 // A save cut short (the file-size limit stops the write) leaves the old
 // file as it was and no temporary file behind.
 TEST_F(SystemServices, InterruptedBitsetSaveKeepsOldFile) {
