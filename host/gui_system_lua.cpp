@@ -312,8 +312,9 @@ int16_t BeepSample(int i) {
 }
 
 void PlayBeep() {
+  static bool timers = SDL_InitSubSystem(SDL_INIT_TIMER) == 0;
   UMixer* mixer = DeviceMixer();
-  if (!AudioDeviceOpen() || !mixer || SDL_InitSubSystem(SDL_INIT_TIMER) != 0) return platform::TerminalBell();
+  if (!AudioDeviceOpen() || !mixer || !timers) return platform::TerminalBell();
   MixBuffer* b = g_beepBuffer.load();
   if (!b) {
     PcmFormat f{1, kBeepRate, 16, 2, 2 * kBeepRate};

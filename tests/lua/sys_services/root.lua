@@ -37,6 +37,9 @@ assert(gui.dirdialog() == nil, "no answer left: cancelled")
 
 -- bitset
 local b = bitset.create(10)
+b:set(0)
+b:save("flags0.bin")
+b:reset(0)
 b:set(9)
 b:save("flags.bin")
 assert(gui.getfilesize("flags.bin") == 2)
@@ -59,13 +62,18 @@ ok, err = pcall(b.save, b, "no-dir/flags.bin")
 assert(not ok and err:find("no-dir/flags.bin", 1, true), err)
 
 -- sharedmemory within one process
-local m = sharedmemory.create("Local\\qor-test-one", 8)
+-- (named after the build folder: two builds may run the suite at once)
+local name = "Local\\qor-one-" .. gui.getexedir()
+local m = sharedmemory.create(name, 8)
 assert(m:read() == "")
 assert(m:write("a\0bc") and m:read() == "a")
 assert(m:write("1234567") and m:read() == "1234567")
 assert(m:write("12345678") == false, "a string too long for its block")
-local o = sharedmemory.open("Local\\qor-test-one")
+local o = sharedmemory.open(name)
 assert(o:read() == "1234567")
+m, o = nil, nil
+collectgarbage()
+assert(sharedmemory.open(name) == nil, "the last user's collection removes the name")
 assert(sharedmemory.open("Local\\qor-none") == nil)
 lock.singleton()
 lock.singleton()  -- the same process again: still the only copy

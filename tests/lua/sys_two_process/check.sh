@@ -2,8 +2,11 @@
 set -u
 wait_ready() { for _ in $(seq 500); do grep -q ready "$1" && return 0; sleep 0.02; done; echo "no ready in $1"; return 1; }
 rm -f release second
+# The block's name is unique to this run (two builds may run the suite at once).
+pair="qor-pair-$$"; echo "$pair" > pairname
 "$QOR" --headless gamea > a1.out 2> a1.err & a=$!
 wait_ready a1.out || exit 1
+[ -e "/dev/shm/qor-Local%5C$pair" ] || { echo "no block named qor-Local%5C$pair"; exit 1; }
 # A second copy of the same game: its callback runs once, then it goes on (and ends).
 touch second
 "$QOR" --headless gamea > a2.out 2>&1 || { echo "second copy failed"; cat a2.out; exit 1; }
@@ -24,7 +27,7 @@ wait_ready a4.out || exit 1
 grep -q "second copy" a4.out && { echo "lock kept after kill -9"; exit 1; }
 touch release; wait $a || exit 1
 # The last user removed the block's name (also the one left by the killed copy).
-! ls /dev/shm | grep -q 'qor-' || { echo "left in /dev/shm: $(ls /dev/shm | grep qor-)"; exit 1; }
+[ ! -e "/dev/shm/qor-Local%5C$pair" ] || { echo "block left in /dev/shm"; exit 1; }
 # The documents folder from the environment, with a Japanese name.
 mkdir -p "ドキュメント"
 XDG_DOCUMENTS_DIR="$PWD/ドキュメント" "$QOR" --headless gamec > c.out 2>&1 || { echo "gamec: $(cat c.out)"; exit 1; }
