@@ -1,24 +1,18 @@
 // Lua bindings of gui's system services: the program's paths and handles,
-// the documents folder, file listings, times and sizes, dialogs, the
-// clipboard, opening files with the desktop and the beep.
+// the documents folder, file listings, times and sizes, the clipboard and
+// opening files with the desktop.
 #include <SDL.h>
 #include <dlfcn.h>
 
-#include <atomic>
-#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
-#include <algorithm>
 
 #include "host/binding.h"
 #include "host/engine.h"
 #include "host/modules.h"
 #include "host/window.h"
-#include "media/audio.h"
-#include "media/mixer.h"
 #include "platform/desktop.h"
-#include "platform/file_dialogs.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/text.h"
@@ -101,123 +95,6 @@ int GuiSetClipboard(lua_State* L) {
   return 0;
 }
 
-// ---- dialogs ----
-
-// The dialog tool's answer, or the --input script's when running headless or
-// without a tool. False when cancelled (a missing answer cancels, with one
-// stderr line). `text` is UTF-8.
-bool AskDialog(const platform::DialogRequest& request, std::string* text) {
-  if (!RunningHeadless()) {
-    platform::DialogAnswer a = platform::RunDialog(request, text);
-    if (a != platform::DialogAnswer::kNoTool) return a == platform::DialogAnswer::kOk;
-  }
-  switch (TakeScriptedAnswer(text)) {
-    case ScriptedAnswer::kText: return true;
-    case ScriptedAnswer::kCancel: return false;
-    case ScriptedAnswer::kNone: break;
-  }
-  fprintf(stderr, "qor: dialog \"%s\": no answer left in the --input script; cancelled\n", request.title.c_str());
-  return false;
-}
-
-// A scripted file answer made absolute against the game folder, and checked
-// against the dialog's rules (the real tools enforce them themselves).
-bool CheckScriptedPath(const platform::DialogRequest& r, std::string* path) {
-  if (!path->empty() && (*path)[0] != '/') *path = GameFolder() + *path;
-  std::string folder = path->substr(0, path->find_last_of('/') + 1);
-  bool ok = true;
-  const char* rule = "";
-  if (r.kind == platform::DialogKind::kSave) {
-    ok = platform::FileExists(folder.c_str());
-    rule = "its folder must exist";
-  } else if (r.kind == platform::DialogKind::kOpen) {
-    ok = platform::RegularFileExists(path->c_str());
-    rule = "the file must exist";
-  } else if (r.kind == platform::DialogKind::kFolder) {
-    ok = platform::FileExists(path->c_str()) && !platform::RegularFileExists(path->c_str());
-    rule = "the folder must exist";
-  }
-  if (!ok) fprintf(stderr, "qor: dialog \"%s\": \"%s\" refused (%s); cancelled\n", r.title.c_str(), path->c_str(), rule);
-  return ok;
-}
-
-// Runs a file dialog that `fill` describes; the chosen path in the ANSI
-// code page, or nothing. Every C++ object lives inside the guarded work.
-template <class Fill>
-int ReturnChosenPath(lua_State* L, Fill&& fill) {
-  std::string* chosen = nullptr;
-  RunGuarded(L, [&](Outcome&) {
-    platform::DialogRequest request;
-    fill(request);
-    std::string text;
-    if (!AskDialog(request, &text) || text.empty()) return;
-    if (!CheckScriptedPath(request, &text)) return;
-    if (request.kind == platform::DialogKind::kFolder && text.back() != '/') text += '/';
-    chosen = new std::string(platform::Utf8ToAnsi(text));
-  });
-  if (!chosen) {
-    ClearStack(L);
-    return 0;
-  }
-  return PushOwned(L, chosen);
-}
-
-// The extension argument as the dialogs use it (a number becomes its text).
-std::string ExtensionArg(lua_State* L) {
-  return platform::AnsiToUtf8(lua_isstring(L, 1) ? lua_tostring(L, 1) : "txt");
-}
-
-int GuiSaveDialog(lua_State* L) {
-  return ReturnChosenPath(L, [&](platform::DialogRequest& r) {
-    std::string ext = ExtensionArg(L);
-    r.kind = platform::DialogKind::kSave;
-    r.title = "保存するファイル名を入力してください";
-    // The name buffer holds 255 bytes.
-    r.fileName = lua_isstring(L, 2) ? platform::AnsiToUtf8(std::string(lua_tostring(L, 2)).substr(0, 255))
-                                    : "out." + ext;
-    r.filterName = ext + "ファイル";
-    r.pattern = "*." + ext;
-  });
-}
-
-int GuiLoadDialog(lua_State* L) {
-  return ReturnChosenPath(L, [&](platform::DialogRequest& r) {
-    std::string ext = ExtensionArg(L);
-    r.kind = platform::DialogKind::kOpen;
-    r.title = "読み込むファイルを指定してください";
-    r.filterName = ext + "ファイル";
-    r.pattern = "*." + ext;
-  });
-}
-
-int GuiDirDialog(lua_State* L) {
-  return ReturnChosenPath(L, [](platform::DialogRequest& r) {
-    r.kind = platform::DialogKind::kFolder;
-    r.title = "処理するフォルダを選択してください。";
-  });
-}
-
-int GuiInput(lua_State* L) {
-  const char* message = luaL_checkstring(L, 1);
-  const char* title = lua_gettop(L) >= 2 ? luaL_checkstring(L, 2) : "入力";
-  std::string* typed = nullptr;
-  RunGuarded(L, [&](Outcome&) {
-    platform::DialogRequest r;
-    r.kind = platform::DialogKind::kInput;
-    r.title = title;
-    r.message = message;
-    std::string text;
-    // The typed text passes through the ANSI code page, as the dialog's
-    // buffer does: characters it lacks become '?'.
-    if (AskDialog(r, &text)) typed = new std::string(platform::AnsiToUtf8(platform::Utf8ToAnsi(text)));
-  });
-  if (!typed) {
-    ClearStack(L);
-    return 0;
-  }
-  return PushOwned(L, typed);
-}
-
 // ---- files ----
 
 int GuiGetFileList(lua_State* L) {
@@ -290,67 +167,7 @@ int GuiShell(lua_State* L) {
   return 0;
 }
 
-// The beep: a short tone in one mixer buffer kept for the run. Mixer
-// buffers loop, so a timer stops it before the tone comes round again.
-constexpr int kBeepRate = 22050;
-constexpr int kBeepFrames = kBeepRate * 3 / 10;  // the buffer: 0.3 s
-constexpr int kToneFrames = kBeepRate * 12 / 100;  // the tone: 0.12 s at 880 Hz
-constexpr Uint32 kBeepStopMs = 200;
-std::atomic<MixBuffer*> g_beepBuffer{nullptr};
-SDL_TimerID g_beepTimer = 0;
-
-Uint32 StopBeepTimer(Uint32, void*) {
-  if (MixBuffer* b = g_beepBuffer.load()) b->Stop();
-  return 0;
-}
-
-int16_t BeepSample(int i) {
-  if (i >= kToneFrames) return 0;
-  int edge = std::min(i, kToneFrames - 1 - i);
-  double fade = edge < 110 ? edge / 110.0 : 1.0;  // 5 ms ramps: no clicks
-  return static_cast<int16_t>(9000 * fade * std::sin(2 * M_PI * 880.0 * i / kBeepRate));
-}
-
-void PlayBeep() {
-  static bool timers = SDL_InitSubSystem(SDL_INIT_TIMER) == 0;
-  UMixer* mixer = DeviceMixer();
-  if (!AudioDeviceOpen() || !mixer || !timers) return platform::TerminalBell();
-  MixBuffer* b = g_beepBuffer.load();
-  if (!b) {
-    PcmFormat f{1, kBeepRate, 16, 2, 2 * kBeepRate};
-    b = mixer->CreateBuffer(f, 2 * kBeepFrames);
-    if (!b) return platform::TerminalBell();
-    g_beepBuffer.store(b);
-  }
-  if (g_beepTimer) SDL_RemoveTimer(g_beepTimer);
-  b->Stop();
-  // The tone is written from the play cursor on, so it starts at once.
-  void *p1, *p2;
-  uint32_t n1, n2;
-  if (!b->Lock(b->GetCurrentPosition(), b->Size(), &p1, &n1, &p2, &n2)) return;
-  int i = 0;
-  for (int16_t* s = static_cast<int16_t*>(p1); s < static_cast<int16_t*>(p1) + n1 / 2; ++s) *s = BeepSample(i++);
-  if (p2)
-    for (int16_t* s = static_cast<int16_t*>(p2); s < static_cast<int16_t*>(p2) + n2 / 2; ++s) *s = BeepSample(i++);
-  b->Unlock(p1, n1, p2, n2);
-  b->Play();
-  g_beepTimer = SDL_AddTimer(kBeepStopMs, StopBeepTimer, nullptr);
-}
-
-int GuiBeep(lua_State* L) {
-  ClearStack(L);
-  Guard([] { PlayBeep(); });
-  return 0;
-}
-
 }  // namespace
-
-int StopBeepStep() {
-  if (g_beepTimer) SDL_RemoveTimer(g_beepTimer);
-  g_beepTimer = 0;
-  if (MixBuffer* b = g_beepBuffer.exchange(nullptr)) b->Stop();
-  return 0;
-}
 
 const luaL_Reg kGuiSystemFuncs[] = {
     {"getexename", GuiGetExeName},
@@ -361,13 +178,8 @@ const luaL_Reg kGuiSystemFuncs[] = {
     {"gethinstance", GuiGetHinstance},
     {"getcommandline", GuiGetCommandLine},
     {"setclipboard", GuiSetClipboard},
-    {"savedialog", GuiSaveDialog},
-    {"loaddialog", GuiLoadDialog},
-    {"dirdialog", GuiDirDialog},
     {"getfilelist", GuiGetFileList},
-    {"input", GuiInput},
     {"shell", GuiShell},
-    {"beep", GuiBeep},
     {"mkdir", GuiMkdir},
     {"getfiletime", GuiGetFileTime},
     {"getfilesize", GuiGetFileSize},

@@ -16,6 +16,8 @@ void RegisterModules(lua_State* L) {
   RegisterModule(L, "gui", kGuiWindowFuncs);
   RegisterModule(L, "gui", kGuiConfigFuncs);
   RegisterModule(L, "gui", kGuiSystemFuncs);
+  RegisterModule(L, "gui", kGuiDialogFuncs);
+  RegisterModule(L, "gui", kGuiBeepFuncs);
   RegisterModule(L, "draw", kDrawFuncs);
   RegisterModule(L, "lock", kLockFuncs);
   RegisterModule(L, "console", kConsoleFuncs);

@@ -77,3 +77,8 @@ assert(sharedmemory.open(name) == nil, "the last user's collection removes the n
 assert(sharedmemory.open("Local\\qor-none") == nil)
 lock.singleton()
 lock.singleton()  -- the same process again: still the only copy
+
+-- desktop services run without a window or audio device (headless: no opener is started)
+gui.setclipboard("クリップ")
+gui.shell("shots/out.png")
+gui.beep()
