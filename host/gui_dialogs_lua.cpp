@@ -38,7 +38,7 @@ bool AskDialog(const platform::DialogRequest& request, std::string* text) {
     case ScriptedAnswer::kCancel: return false;
     case ScriptedAnswer::kNone: break;
   }
-  fprintf(stderr, "qor: dialog \"%s\": no answer left in the --input script; cancelled\n", request.title.c_str());
+  fprintf(stderr, "qor: dialog \"%s\": no dialog can be shown and no --input answer is left; cancelled\n", request.title.c_str());
   return false;
 }
 
