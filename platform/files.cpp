@@ -26,11 +26,24 @@ bool NameBefore(const std::string& a, const std::string& b) {
   return c != 0 ? c < 0 : a < b;
 }
 
+// The folders being scanned, outermost first: a link back to one of them is
+// not entered again (it would never end).
+using Chain = std::vector<std::pair<dev_t, ino_t>>;
+
 void Scan(int dirfd, const std::string& prefix, std::vector<std::string>* out,
-          const std::function<void(const std::string&)>& warn) {
+          const std::function<void(const std::string&)>& warn, Chain* chain) {
+  struct stat self;
+  bool looped = fstat(dirfd, &self) != 0;
+  for (const auto& [dev, ino] : *chain) looped = looped || (dev == self.st_dev && ino == self.st_ino);
+  if (looped) {
+    close(dirfd);
+    return;
+  }
+  chain->emplace_back(self.st_dev, self.st_ino);
   DIR* d = fdopendir(dirfd);
   if (!d) {
     close(dirfd);
+    chain->pop_back();
     return;
   }
   struct Entry {
@@ -59,9 +72,10 @@ void Scan(int dirfd, const std::string& prefix, std::vector<std::string>* out,
       warn(rel);
       continue;
     }
-    Scan(sub, rel + '\\', out, warn);
+    Scan(sub, rel + '\\', out, warn, chain);
   }
   closedir(d);
+  chain->pop_back();
 }
 
 std::string HomeFolder() {
@@ -101,7 +115,8 @@ bool ListFilesRecursive(const std::string& folder, std::vector<std::string>* out
                         const std::function<void(const std::string&)>& warn) {
   int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return false;
-  Scan(fd, "", out, warn);
+  Chain chain;
+  Scan(fd, "", out, warn, &chain);
   return true;
 }
 
