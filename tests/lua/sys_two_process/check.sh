@@ -1,17 +1,24 @@
 # Two copies of one game, two different games, and the lock after kill -9.
 set -u
 wait_ready() { for _ in $(seq 500); do grep -q ready "$1" && return 0; sleep 0.02; done; echo "no ready in $1"; return 1; }
-rm -f release second
+rm -f release mode
 # The block's name is unique to this run (two builds may run the suite at once).
 pair="qor-pair-$$"; echo "$pair" > pairname
 "$QOR" --headless gamea > a1.out 2> a1.err & a=$!
 wait_ready a1.out || exit 1
 [ -e "/dev/shm/qor-Local%5C$pair" ] || { echo "no block named qor-Local%5C$pair"; exit 1; }
-# A second copy of the same game: its callback runs once, then it goes on (and ends).
-touch second
+# A second copy of the same game: its callback runs once, then it goes on (and ends);
+# without a function it stops with the fatal message; with a non-function it raises.
+echo second > mode
 "$QOR" --headless gamea > a2.out 2>&1 || { echo "second copy failed"; cat a2.out; exit 1; }
 [ "$(grep -c 'second copy' a2.out)" = 1 ] || { echo "callback: $(cat a2.out)"; exit 1; }
-rm -f second
+echo fatal > mode
+"$QOR" --headless gamea > fatal.out 2>&1; rc=$?
+[ $rc = 255 ] && grep -q "このプログラムは二重起動できません。" fatal.out || { echo "fatal: $rc $(cat fatal.out)"; exit 1; }
+echo notfunc > mode
+"$QOR" --headless gamea > notfunc.out 2>&1
+grep -q "^false.*シングルトン処理には関数を渡してください。" notfunc.out || { echo "notfunc: $(cat notfunc.out)"; exit 1; }
+rm -f mode
 "$QOR" --headless gameb > b.out 2>&1 || { echo "gameb failed: $(cat b.out)"; exit 1; }
 touch release
 wait $a || { echo "gamea failed: $(cat a1.err)"; exit 1; }
