@@ -39,3 +39,5 @@ touch release; wait $a || exit 1
 mkdir -p "ドキュメント"
 XDG_DOCUMENTS_DIR="$PWD/ドキュメント" "$QOR" --headless gamec > c.out 2>&1 || { echo "gamec: $(cat c.out)"; exit 1; }
 [ "$(stat -c %s "ドキュメント/save/flags")" = 2 ] || { echo "no save/flags"; exit 1; }
+# The copies started here are checked for sanitizer reports like the scenario's own.
+! grep -lE 'ERROR: (AddressSanitizer|LeakSanitizer)|runtime error:' ./*.out ./*.err || exit 1
