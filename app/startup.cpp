@@ -34,6 +34,7 @@ int ShutdownScreenStep() { return ShutdownScreen() ? 0 : kExitScreenshot; }
 }  // namespace
 
 void RunEngine() {
+  AddExitStep(StopBeepStep);
   AddExitStep(CloseAudioStep);
   AddExitStep(ShutdownScreenStep);
   EngineMain(RegisterModules);

@@ -299,6 +299,8 @@ void ExitCleanup() {
   if (g_statusChanged) _exit(g_exitStatus);
 }
 
+const std::string& GameFolder() { return g_exeDir; }
+
 void SetMovieCloser(void (*close)()) { g_movieCloser = close; }
 
 void AddExitStep(int (*step)()) {

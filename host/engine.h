@@ -53,6 +53,10 @@ void RunScript(lua_State* L, const char* name);
 // The clean-up registered with atexit.
 void ExitCleanup();
 
+// The game folder, which stands in for the executable's folder: absolute,
+// ending in '/', fixed at start-up ("" before it).
+const std::string& GameFolder();
+
 // Writes the licence page (HTML) to `f`.
 void WriteLicensePage(FILE* f);
 

@@ -80,7 +80,7 @@ const ExtraKey kExtraKeys[] = {
     {"END", SDLK_END},       {"KP_ENTER", SDLK_KP_ENTER},
 };
 
-const char kEvents[] = "keydown, keyup, mousemove, buttondown, buttonup, wheel, drop, close or altl";
+const char kEvents[] = "keydown, keyup, mousemove, buttondown, buttonup, wheel, drop, close, altl, answer or cancel";
 
 // One line's event from its words (the frame already taken off).
 bool ParseEvent(const std::vector<std::string>& w, ScriptedEvent* ev, std::string* error) {
@@ -133,6 +133,13 @@ bool ParseEvent(const std::vector<std::string>& w, ScriptedEvent* ev, std::strin
     }
     ev->kind = ScriptedEvent::kDrop;
     ev->paths.assign(w.begin() + 2, w.end());
+  } else if (name == "answer") {
+    if (!wantArgs(1)) return false;
+    ev->kind = ScriptedEvent::kAnswer;
+    ev->paths.assign(1, w[2]);
+  } else if (name == "cancel") {
+    if (!wantArgs(0)) return false;
+    ev->kind = ScriptedEvent::kCancel;
   } else if (name == "close" || name == "altl") {
     if (!wantArgs(0)) return false;
     ev->kind = name == "close" ? ScriptedEvent::kClose : ScriptedEvent::kAltL;

@@ -10,7 +10,7 @@
 namespace qor {
 
 struct ScriptedEvent {
-  enum Kind { kKeyDown, kKeyUp, kMouseMove, kButtonDown, kButtonUp, kWheel, kDrop, kClose, kAltL };
+  enum Kind { kKeyDown, kKeyUp, kMouseMove, kButtonDown, kButtonUp, kWheel, kDrop, kClose, kAltL, kAnswer, kCancel };
   Kind kind = kClose;
   long frame = 0;               // delivered by the first pump after this many presented frames
   int line = 0;                 // line of the file, for messages
@@ -18,7 +18,7 @@ struct ScriptedEvent {
   int x = 0, y = 0;             // mousemove, in game pixels
   bool right = false;           // buttondown / buttonup: right button (else left)
   int wheelY = 0;               // wheel: +1 up (away from the user), -1 down
-  std::vector<std::string> paths;  // drop: the files of one drop gesture
+  std::vector<std::string> paths;  // drop: the files of one drop gesture; answer: the text
 };
 
 // Parses the text of an input file into events ordered by frame (events of

@@ -15,8 +15,11 @@ void RegisterModules(lua_State* L) {
   RegisterModule(L, "gui", kGuiScreenFuncs);
   RegisterModule(L, "gui", kGuiWindowFuncs);
   RegisterModule(L, "gui", kGuiConfigFuncs);
+  RegisterModule(L, "gui", kGuiSystemFuncs);
+  RegisterModule(L, "gui", kGuiDialogFuncs);
+  RegisterModule(L, "gui", kGuiBeepFuncs);
   RegisterModule(L, "draw", kDrawFuncs);
-  RegisterModule(L, "lock", kNone);
+  RegisterModule(L, "lock", kLockFuncs);
   RegisterModule(L, "console", kConsoleFuncs);
   InstallMoviePlayer();
   RegisterModule(L, "movie", kMovieFuncs);
@@ -26,8 +29,8 @@ void RegisterModules(lua_State* L) {
   RegisterModule(L, "transition", kNone);
   RegisterModule(L, "shape", kNone);
   RegisterModule(L, "calc", kNone);
-  RegisterClass(L, "bitset", kNone, kNone);
-  RegisterClass(L, "sharedmemory", kNone, kNone);
+  RegisterClass(L, "bitset", kBitsetMethods, kBitsetCtors);
+  RegisterClass(L, "sharedmemory", kSharedMemoryMethods, kSharedMemoryCtors);
   RegisterClass(L, "font", kNone, kNone);
   RegisterClass(L, "sound", kSoundMethods, kSoundCtors);
   RegisterClass(L, "texture", kTextureMethods, kTextureCtors);

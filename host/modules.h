@@ -11,6 +11,16 @@ void RegisterModules(lua_State* L);
 
 extern const luaL_Reg kGuiScreenFuncs[];   // graphics/draw_lua.cpp: setscreenmode, getscreenmode, isenable
 extern const luaL_Reg kGuiWindowFuncs[];   // host/gui_lua.cpp: create … gettimer
+extern const luaL_Reg kGuiSystemFuncs[];   // host/gui_system_lua.cpp: paths, files, clipboard, shell
+extern const luaL_Reg kGuiDialogFuncs[];   // host/gui_dialogs_lua.cpp: savedialog, loaddialog, dirdialog, input
+extern const luaL_Reg kGuiBeepFuncs[];     // host/gui_beep_lua.cpp: beep
+// Stops a beep still sounding; an exit step that runs before the audio device closes.
+int StopBeepStep();
+extern const luaL_Reg kLockFuncs[];        // host/lock_lua.cpp: singleton
+extern const luaL_Reg kBitsetMethods[];    // image/bitset_lua.cpp
+extern const luaL_Reg kBitsetCtors[];
+extern const luaL_Reg kSharedMemoryMethods[];  // image/sharedmemory_lua.cpp
+extern const luaL_Reg kSharedMemoryCtors[];
 extern const luaL_Reg kGuiConfigFuncs[];   // host/config_lua.cpp: getconfig
 extern const luaL_Reg kDrawFuncs[];        // graphics/draw_lua.cpp
 extern const luaL_Reg kConsoleFuncs[];     // image/console_lua.cpp

@@ -71,6 +71,8 @@ std::vector<std::string> g_dropPending;
 bool g_scriptLoaded = false;
 std::vector<ScriptedEvent> g_script;
 size_t g_scriptNext = 0;
+std::vector<ScriptedEvent> g_answers;  // answer / cancel lines, in the order dialogs take them
+size_t g_answerNext = 0;
 
 // Scripted events that are due but not yet delivered by a pump, in order.
 // Like a keyboard driver, feeding them updates the key state at once; the
@@ -336,6 +338,9 @@ void FeedScripted() {
         p.source = &ev;
         g_pending.push_back(p);
         break;
+      case ScriptedEvent::kAnswer:
+      case ScriptedEvent::kCancel:
+        break;  // kept apart for the dialogs (SetScriptedInput)
     }
   }
 }
@@ -488,11 +493,32 @@ void PumpMessages(lua_State* L) {
 
 void SetScriptedInput(std::vector<ScriptedEvent> events) {
   g_scriptLoaded = true;
+  // Dialog answers are not delivered by the pump: dialogs take them in order.
+  g_answers.clear();
+  g_answerNext = 0;
+  for (auto it = events.begin(); it != events.end();) {
+    if (it->kind == ScriptedEvent::kAnswer || it->kind == ScriptedEvent::kCancel) {
+      g_answers.push_back(std::move(*it));
+      it = events.erase(it);
+    } else {
+      ++it;
+    }
+  }
   g_script = std::move(events);
   g_scriptNext = 0;
   g_pending.clear();
   g_pendingNext = 0;
   g_scriptKeys = KeyState();
+}
+
+ScriptedAnswer TakeScriptedAnswer(std::string* text) {
+  LoadInputScript();
+  text->clear();
+  if (g_answerNext >= g_answers.size() || g_answers[g_answerNext].frame > g_presented) return ScriptedAnswer::kNone;
+  const ScriptedEvent& ev = g_answers[g_answerNext++];
+  if (ev.kind == ScriptedEvent::kCancel) return ScriptedAnswer::kCancel;
+  *text = ev.paths[0];
+  return ScriptedAnswer::kText;
 }
 
 bool ShowBox(const char* text, const char* title, platform::BoxKind kind) {

@@ -51,6 +51,11 @@ void PumpMessages(lua_State* L);
 // call it directly). Events are due once as many frames were presented.
 void SetScriptedInput(std::vector<ScriptedEvent> events);
 
+// The next dialog answer of the --input script that is due (its frame
+// presented): kText with the answer, kCancel, or kNone when none is left.
+enum class ScriptedAnswer { kNone, kText, kCancel };
+ScriptedAnswer TakeScriptedAnswer(std::string* text);
+
 // A message box owned by the main window, shown as this run's options say.
 bool ShowBox(const char* text, const char* title, platform::BoxKind kind);
 

@@ -1,6 +1,8 @@
 // Paths and files on POSIX: executable path, temp folder, Windows-style name resolution.
 #include "platform/paths.h"
 
+#include <algorithm>
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <strings.h>
@@ -14,6 +16,8 @@
 #include <mutex>
 #include <unordered_map>
 #include <vector>
+
+#include "platform/text.h"
 
 namespace qor::platform {
 
@@ -71,11 +75,27 @@ std::string MatchInFolder(const std::string& dir, const std::string& component) 
 
 }  // namespace
 
+namespace {
+
+// The folder part of a path ("" for a bare name).
+std::string FolderOf(const std::string& p) { return p.substr(0, p.find_last_of('/') + 1); }
+
+}  // namespace
+
 std::string ResolvePath(const char* name) {
   std::string p(name ? name : "");
   for (char& c : p)
     if (c == '\\') c = '/';
   if (p.empty() || Exists(p)) return p;
+  // Paths the engine hands to scripts are in the ANSI code page (CP932); when
+  // such a name comes back and only its UTF-8 form exists on disk (itself or
+  // its folder, for a file about to be created), that form is the file meant.
+  if (std::any_of(p.begin(), p.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) {
+    std::string utf8 = AnsiToUtf8(p);
+    if (utf8 != p && utf8.find('?') == p.find('?') &&
+        (Exists(utf8) || (!Exists(FolderOf(p)) && !FolderOf(utf8).empty() && Exists(FolderOf(utf8)))))
+      return utf8;
+  }
   // Walk the components, replacing each by its real spelling where one exists.
   std::string out;
   size_t i = 0;

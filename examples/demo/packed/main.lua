@@ -3,11 +3,14 @@
 --   1 / 2 / 3  windowed / full screen / stretched full screen
 --   M          fade over to the other music track
 --   N          negative of the banner bitmap       ESC   quit
+--   S          save a screenshot as…
 local W, H = 640, 480
 console.print("main.lua loaded from " .. (archive.seek("main.lua") and "the archive" or "disk"))
 
+local sys = archive.dofile("system.lua")
 gui.create(W, H)
 gui.caption("QOR デモ")
+sys.start()
 local movies = archive.dofile("movie.lua")
 movies.intro()
 
@@ -75,6 +78,7 @@ while true do
     current = 3 - current
     music[current]:play({ name = tracks[current], loop = true, volume = -600, fadein = 1.5 })
   end
+  sys.update(mirror)
   local leftUp = gui.getclick()
   if leftUp then
     local mx, my = gui.getmouse()

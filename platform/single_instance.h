@@ -1,0 +1,20 @@
+// One running copy per game: an advisory lock on a file named after the
+// game folder, held for the life of the process.
+#pragma once
+#include <string>
+
+namespace qor::platform {
+
+enum class InstanceStatus { kOnly, kAnotherRunning, kError };
+
+// Takes the lock for `gameFolder` (an absolute path) under $XDG_RUNTIME_DIR,
+// or the temp folder when that is not set. The descriptor is kept open for
+// the rest of the process, so the kernel releases the lock when the process
+// ends in any way (kill -9 included). Calling it again in the same process
+// gives kOnly. kError (with errno kept) when the lock file cannot be opened.
+InstanceStatus AcquireSingleInstance(const std::string& gameFolder);
+
+// The lock file used for `gameFolder` (for tests and messages).
+std::string SingleInstanceLockPath(const std::string& gameFolder);
+
+}  // namespace qor::platform

@@ -1,0 +1,1 @@
+-- The two-process checks run from check.sh (games gamea and gameb).
