@@ -1,0 +1,139 @@
+// Screen transitions: cross-fade, rolls and slides as two textured quads each,
+// and the rule-image wipe composed on the CPU into one work texture.
+#include "graphics/transition.h"
+
+#include <cmath>
+
+#include "graphics/screen.h"
+
+namespace qor {
+
+namespace {
+
+// The one work texture of the rule-image wipe, made at the screen size of its
+// first use and kept until exit, so no texture is made per frame.
+UTexture g_work{};
+
+bool ScreenSized(const UTexture* t) { return t->width == g_screen.width && t->height == g_screen.height; }
+
+GfxStatus DrawAt(UTexture* t, int x, int y, int alpha = 255) {
+  return DrawTextureRect(t, x, y, g_screen.width, g_screen.height, 0, 0, alpha);
+}
+
+}  // namespace
+
+int TruncClamped(double v) {
+  constexpr double kMax = double(1 << 30);
+  if (std::isnan(v)) return 0;
+  if (v > kMax) return 1 << 30;
+  if (v < -kMax) return -(1 << 30);
+  return static_cast<int>(v);
+}
+
+GfxStatus DrawTransition(TransitionKind kind, UTexture* from, UTexture* to, double t) {
+  if (!ScreenSized(from) || !ScreenSized(to)) return GfxStatus::NotScreenSized;
+  const int W = g_screen.width, H = g_screen.height;
+  const int dx = TruncClamped(t * W), dy = TruncClamped(t * H);
+  const bool showTo = t != 0, showFrom = t != 1;
+  // Roll: the incoming picture first, then the outgoing one next to it.
+  // Slide: the outgoing picture stays, the incoming one covers it.
+  GfxStatus st = GfxStatus::Ok;
+  auto roll = [&](int tx, int ty, int fx, int fy) {
+    if (showTo) st = DrawAt(to, tx, ty);
+    if (st == GfxStatus::Ok && showFrom) st = DrawAt(from, fx, fy);
+  };
+  auto slide = [&](int tx, int ty) {
+    if (showFrom) st = DrawAt(from, 0, 0);
+    if (st == GfxStatus::Ok && showTo) st = DrawAt(to, tx, ty);
+  };
+  switch (kind) {
+    case TransitionKind::Fade:
+      if (showTo) st = DrawAt(to, 0, 0);
+      // Only the alpha's low 8 bits count: t = 1.5 gives -127, drawn as 129.
+      if (st == GfxStatus::Ok && showFrom) st = DrawAt(from, 0, 0, TruncClamped(255.0 - t * 255.0));
+      break;
+    case TransitionKind::RollUp: roll(0, dy - H, 0, dy); break;
+    case TransitionKind::RollDown: roll(0, H - dy, 0, -dy); break;
+    case TransitionKind::RollLeft: roll(dx - W, 0, dx, 0); break;
+    case TransitionKind::RollRight: roll(W - dx, 0, -dx, 0); break;
+    case TransitionKind::SlideUp: slide(0, H - dy); break;
+    case TransitionKind::SlideDown: slide(0, dy - H); break;
+    case TransitionKind::SlideLeft: slide(dx - W, 0); break;
+    case TransitionKind::SlideRight: slide(W - dx, 0); break;
+  }
+  return st;
+}
+
+void UniversalPass(uint8_t* out, int outPitch, const uint8_t* from, int fromPitch, const uint8_t* to,
+                   int toPitch, const uint8_t* rule, int ruleWidth, int ruleHeight, int w, int h,
+                   int threshold, int vague) {
+  // Per rule value: the blend step d = T - r clamped to 0 (all `from`) or
+  // vague + 1 (all `to`). Only pixels in the soft band need arithmetic, and
+  // their division by `vague` is a multiplication by its reciprocal: exact
+  // for |numerator| <= 255 * 255 < 2^16 and vague <= 255.
+  int step[256];
+  for (int r = 0; r < 256; ++r) {
+    const int d = threshold - r;
+    step[r] = d <= 0 ? 0 : d > vague ? vague + 1 : d;
+  }
+  const uint64_t recip = vague > 0 ? (uint64_t(1) << 32) / uint64_t(vague) + 1 : 0;
+  auto blend = [recip](int f, int t, int d) -> uint8_t {
+    const int n = (t - f) * d;
+    const int q = n >= 0 ? int((uint64_t(n) * recip) >> 32) : -int((uint64_t(-n) * recip) >> 32);
+    return uint8_t(f + q);
+  };
+  for (int y = 0; y < h; ++y) {
+    uint8_t* o = out + size_t(y) * outPitch;
+    const uint8_t* f = from + size_t(y) * fromPitch;
+    const uint8_t* t = to + size_t(y) * toPitch;
+    const uint8_t* rrow = rule + size_t(y % ruleHeight) * ruleWidth * 4;
+    for (int x0 = 0; x0 < w; x0 += ruleWidth) {
+      // One tile's width of the row at a time: the rule column restarts at 0.
+      const int n = w - x0 < ruleWidth ? w - x0 : ruleWidth;
+      for (int i = 0; i < n; ++i) {
+        const int x = (x0 + i) * 4;
+        const int d = step[rrow[i * 4]];
+        if (d == 0) {
+          o[x] = f[x], o[x + 1] = f[x + 1], o[x + 2] = f[x + 2];
+        } else if (d > vague) {
+          o[x] = t[x], o[x + 1] = t[x + 1], o[x + 2] = t[x + 2];
+        } else {
+          o[x] = blend(f[x], t[x], d);
+          o[x + 1] = blend(f[x + 1], t[x + 1], d);
+          o[x + 2] = blend(f[x + 2], t[x + 2], d);
+        }
+        o[x + 3] = 255;
+      }
+    }
+  }
+}
+
+GfxResult DrawUniversalTransition(UTexture* from, UTexture* to, double t, const UBitmap* rule, int vague) {
+  if (!ScreenSized(from) || !ScreenSized(to)) return GfxStatus::NotScreenSized;
+  if (!g_screen.device) return GfxStatus::NoDevice;
+  const int W = g_screen.width, H = g_screen.height;
+  if (!g_work.surface) {
+    TextureResult r = TextureCreateStorage(&g_work, W, H);
+    if (r != TextureResult::Ok) return TextureCreateStatus(r, W, H);
+  }
+  if (t == 0) return DrawAt(from, 0, 0);
+  if (t == 1) return DrawAt(to, 0, 0);
+  // The work texture keeps its first size; the screen size cannot change
+  // after gui.create, so it always covers the screen.
+  if (!from->surface || !to->surface || BitmapEmpty(rule) || g_work.allocWidth < W || g_work.allocHeight < H)
+    return GfxStatus::TextureLockFailed;
+  // Reading all three first carries out queued draws that use them.
+  const uint8_t* f = TextureBeginAccess(from);
+  const uint8_t* s = TextureBeginAccess(to);
+  uint8_t* o = TextureBeginAccess(&g_work);
+  UniversalPass(o, g_work.surface->pitch, f, from->surface->pitch, s, to->surface->pitch, rule->pixels,
+                rule->width, rule->height, W, H, TruncClamped(t * 510.0), vague);
+  TextureEndAccess(from, 0, 0);
+  TextureEndAccess(to, 0, 0);
+  TextureEndAccess(&g_work, 0, H);
+  return DrawAt(&g_work, 0, 0);
+}
+
+void ReleaseTransitionWork() { TextureRelease(&g_work); }
+
+}  // namespace qor
