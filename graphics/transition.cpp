@@ -68,41 +68,51 @@ void UniversalPass(uint8_t* out, int outPitch, const uint8_t* from, int fromPitc
                    int toPitch, const uint8_t* rule, int ruleWidth, int ruleHeight, int w, int h,
                    int threshold, int vague) {
   // Per rule value: the blend step d = T - r clamped to 0 (all `from`) or
-  // vague + 1 (all `to`). Only pixels in the soft band need arithmetic, and
-  // their division by `vague` is a multiplication by its reciprocal: exact
-  // for |numerator| <= 255 * 255 < 2^16 and vague <= 255.
+  // vague + 1 (all `to`). Only pixels in the soft band need arithmetic; their
+  // trunc((to - from) * d / vague) comes from a table per step d (at most
+  // 255 x 511 entries, built once per call), which is cheaper than a
+  // division per channel over a whole screen.
   int step[256];
+  bool used[256] = {};
   for (int r = 0; r < 256; ++r) {
     const int d = threshold - r;
     step[r] = d <= 0 ? 0 : d > vague ? vague + 1 : d;
+    used[step[r]] = true;
   }
-  const uint64_t recip = vague > 0 ? (uint64_t(1) << 32) / uint64_t(vague) + 1 : 0;
-  auto blend = [recip](int f, int t, int d) -> uint8_t {
-    const int n = (t - f) * d;
-    const int q = n >= 0 ? int((uint64_t(n) * recip) >> 32) : -int((uint64_t(-n) * recip) >> 32);
-    return uint8_t(f + q);
-  };
+  // Drawing runs on one thread, so one table serves every call.
+  static int16_t table[256 * 512];
+  if (vague > 0) {
+    for (int d = 1; d <= vague; ++d) {
+      if (!used[d]) continue;
+      int16_t* row = &table[size_t(d) * 512 + 255];
+      for (int diff = -255; diff <= 255; ++diff) row[diff] = int16_t(diff * d / vague);  // truncates toward zero
+    }
+  }
+  // Whole pixels as 32-bit words (rows are 4-byte aligned): blue in the low byte.
   for (int y = 0; y < h; ++y) {
-    uint8_t* o = out + size_t(y) * outPitch;
-    const uint8_t* f = from + size_t(y) * fromPitch;
-    const uint8_t* t = to + size_t(y) * toPitch;
+    auto* o = reinterpret_cast<uint32_t*>(out + size_t(y) * outPitch);
+    auto* f = reinterpret_cast<const uint32_t*>(from + size_t(y) * fromPitch);
+    auto* t = reinterpret_cast<const uint32_t*>(to + size_t(y) * toPitch);
     const uint8_t* rrow = rule + size_t(y % ruleHeight) * ruleWidth * 4;
     for (int x0 = 0; x0 < w; x0 += ruleWidth) {
       // One tile's width of the row at a time: the rule column restarts at 0.
       const int n = w - x0 < ruleWidth ? w - x0 : ruleWidth;
       for (int i = 0; i < n; ++i) {
-        const int x = (x0 + i) * 4;
+        const int x = x0 + i;
         const int d = step[rrow[i * 4]];
         if (d == 0) {
-          o[x] = f[x], o[x + 1] = f[x + 1], o[x + 2] = f[x + 2];
+          o[x] = f[x] | 0xFF000000u;
         } else if (d > vague) {
-          o[x] = t[x], o[x + 1] = t[x + 1], o[x + 2] = t[x + 2];
+          o[x] = t[x] | 0xFF000000u;
         } else {
-          o[x] = blend(f[x], t[x], d);
-          o[x + 1] = blend(f[x + 1], t[x + 1], d);
-          o[x + 2] = blend(f[x + 2], t[x + 2], d);
+          const int16_t* row = &table[size_t(d) * 512 + 255];
+          uint32_t px = 0xFF000000u;
+          for (int sh = 0; sh < 24; sh += 8) {
+            const int fc = int(f[x] >> sh & 255), tc = int(t[x] >> sh & 255);
+            px |= uint32_t(uint8_t(fc + row[tc - fc])) << sh;
+          }
+          o[x] = px;
         }
-        o[x + 3] = 255;
       }
     }
   }
