@@ -119,7 +119,8 @@ void UniversalPass(uint8_t* out, int outPitch, const uint8_t* from, int fromPitc
 }
 
 GfxResult DrawUniversalTransition(UTexture* from, UTexture* to, double t, const UBitmap* rule, int vague) {
-  if (!ScreenSized(from) || !ScreenSized(to)) return GfxStatus::NotScreenSized;
+  // An empty rule image has no size to tile by: refused like a wrong size.
+  if (!ScreenSized(from) || !ScreenSized(to) || BitmapEmpty(rule)) return GfxStatus::NotScreenSized;
   if (!g_screen.device) return GfxStatus::NoDevice;
   const int W = g_screen.width, H = g_screen.height;
   if (!g_work.surface) {
@@ -130,7 +131,7 @@ GfxResult DrawUniversalTransition(UTexture* from, UTexture* to, double t, const 
   if (t == 1) return DrawAt(to, 0, 0);
   // The work texture keeps its first size; the screen size cannot change
   // after gui.create, so it always covers the screen.
-  if (!from->surface || !to->surface || BitmapEmpty(rule) || g_work.allocWidth < W || g_work.allocHeight < H)
+  if (!from->surface || !to->surface || g_work.allocWidth < W || g_work.allocHeight < H)
     return GfxStatus::TextureLockFailed;
   // Reading all three first carries out queued draws that use them.
   const uint8_t* f = TextureBeginAccess(from);

@@ -23,6 +23,7 @@ GfxStatus DrawTransition(TransitionKind kind, UTexture* from, UTexture* to, doub
 // The rule-image wipe: pixels switch from `from` to `to` as trunc(t * 510)
 // passes their rule value (the rule image tiled from the top-left), over a
 // soft band `vague` (0..255) steps wide. The work texture is made on first use.
+// NotScreenSized also for an empty rule image.
 GfxResult DrawUniversalTransition(UTexture* from, UTexture* to, double t, const UBitmap* rule, int vague);
 
 // The wipe's per-pixel pass over w x h pixels (BGRA rows with their pitches;

@@ -40,6 +40,9 @@ for _, name in ipairs({"fade", "rollup", "rolldown", "rollleft", "rollright",
   fails("bad argument #1", transition[name], rule, full, 0)
 end
 fails(A("テクスチャやルール画像の大きさが画面と違います。"), transition.universal, small, full, 0.5, rule)
+local gone = bitmap.create(8, 8)
+gone:delete()
+fails(A("テクスチャやルール画像の大きさが画面と違います。"), transition.universal, full, full, 0, gone)
 fails(A("vagueには0～255を指定して下さい。"), transition.universal, full, full, 0.3, rule, 300)
 fails(A("vagueには0～255を指定して下さい。"), transition.universal, full, full, 0.3, rule, -1)
 fails("bad argument #4", transition.universal, full, full, 0.3, full)
