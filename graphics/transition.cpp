@@ -73,7 +73,7 @@ void UniversalPass(uint8_t* out, int outPitch, const uint8_t* from, int fromPitc
   // 255 x 511 entries, built once per call), which is cheaper than a
   // division per channel over a whole screen.
   int step[256];
-  bool used[256] = {};
+  bool used[257] = {};  // steps 0 .. vague + 1
   for (int r = 0; r < 256; ++r) {
     const int d = threshold - r;
     step[r] = d <= 0 ? 0 : d > vague ? vague + 1 : d;

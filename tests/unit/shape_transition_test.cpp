@@ -1,7 +1,8 @@
 // Shapes, Bezier meshes and transitions in the graphics core, through a
 // device that records every primitive submitted: the primitive counts, the
 // mesh grid and its texture coordinates, the rule-image wipe's arithmetic
-// against a plain reference, and the work texture's life.
+// against a plain reference, and the work texture's life. Messages, the
+// stretched-mode refusal and the pictures are the scenario games' part.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -76,9 +77,6 @@ TEST_F(Shapes, TableFormsCheckTheirCountsAndSubmitOneVertexPerPair) {
 TEST_F(Shapes, BezierCurvesAreStripsThroughEvenSteps) {
   const double q[8] = {0, 0, 0, 10, 10, 10, 10, 0};
   double x, y;
-  BezierPoint(q, 0.5, &x, &y);
-  EXPECT_EQ(x, 5.0);
-  EXPECT_EQ(y, 7.5);
   ASSERT_EQ(DrawBezierCurve(q, 4, 0xFFFFFFFF), GfxStatus::Ok);
   ASSERT_EQ(dev->draws.size(), 1u);
   EXPECT_EQ(dev->draws[0].type, PT_LINESTRIP);
@@ -135,29 +133,13 @@ TEST_F(Shapes, MeshWireOverlayDrawsPointsCurvesAndControlLines) {
   EXPECT_EQ(d[1].type, PT_POINTLIST);
   EXPECT_EQ(d[1].v.size(), 4u);
   EXPECT_EQ(d[1].v[0].diffuse, 0xFF00FFFFu);
-  for (int k = 2; k < 6; ++k) {
-    EXPECT_EQ(d[k].type, PT_LINESTRIP);
-    EXPECT_EQ(d[k].v.size(), 2u);
-    EXPECT_EQ(d[k].v[0].diffuse, 0xFFFF88FFu);
-  }
+  for (int k = 2; k < 6; ++k) EXPECT_TRUE(d[k].type == PT_LINESTRIP && d[k].v.size() == 2u && d[k].v[0].diffuse == 0xFFFF88FFu);
   EXPECT_EQ(d[3].v[0].x, 100.0f);  // the right curve starts at P1
   EXPECT_EQ(d[6].type, PT_LINELIST);
   EXPECT_EQ(d[6].v.size(), 16u);  // 8 lines
   EXPECT_EQ(d[6].v[15].y, float(100.0 / 3));  // the last one ends at C8
   EXPECT_EQ(d[6].v[0].diffuse, 0xFFFFFF88u);
   TextureRelease(&t);
-}
-
-TEST_F(Shapes, StretchedFullScreenRefusesPointsAndLinesOnly) {
-  g_screen.mode = 2;
-  g_screen.desktopWidth = g_screen.stretchWidth = 128;
-  g_screen.desktopHeight = g_screen.stretchHeight = 96;
-  const double xy[6] = {0, 0, 10, 0, 0, 10};
-  EXPECT_EQ(DrawShape(PT_POINTLIST, 1, xy, 1, 0), GfxStatus::UnsupportedPrimitive);
-  EXPECT_EQ(DrawShapeTable(ShapeTable::LineStrip, xy, 4, 0), GfxStatus::UnsupportedPrimitive);
-  EXPECT_EQ(DrawShape(PT_TRIANGLELIST, 1, xy, 3, 0), GfxStatus::Ok);
-  ASSERT_EQ(dev->draws.size(), 1u);
-  EXPECT_EQ(dev->draws[0].v[1].x, 20.5f);  // mapped into the doubled picture
 }
 
 // The wipe's per-pixel rule, written out plainly.
