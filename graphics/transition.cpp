@@ -85,7 +85,17 @@ void UniversalPass(uint8_t* out, int outPitch, const uint8_t* from, int fromPitc
     for (int d = 1; d <= vague; ++d) {
       if (!used[d]) continue;
       int16_t* row = &table[size_t(d) * 512 + 255];
-      for (int diff = -255; diff <= 255; ++diff) row[diff] = int16_t(diff * d / vague);  // truncates toward zero
+      // diff * d / vague stepped up without a division per entry (d <= vague,
+      // so the remainder passes vague at most once a step); truncation toward
+      // zero makes the negative half the mirror image.
+      int q = 0, rem = 0;
+      row[0] = 0;
+      for (int diff = 1; diff <= 255; ++diff) {
+        rem += d;
+        if (rem >= vague) rem -= vague, ++q;
+        row[diff] = int16_t(q);
+        row[-diff] = int16_t(-q);
+      }
     }
   }
   // Whole pixels as 32-bit words (rows are 4-byte aligned): blue in the low byte.
