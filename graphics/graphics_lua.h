@@ -30,4 +30,7 @@ void RunBitmapBeginScene(lua_State* L, UBitmap* b);
 void RunBitmapEndScene(lua_State* L);
 void RunBitmapFromTexture(lua_State* L, UBitmap* b, UTexture* t);
 
+// texture:drawbeziermesh (graphics/shape_lua.cpp).
+int TextureDrawBezierMesh(lua_State* L);
+
 }  // namespace qor

@@ -54,14 +54,16 @@ inline bool IsAxisAlignedQuad(const Vertex& a, const Vertex& b, const Vertex& c,
   return a.u == c.u && b.u == d.u && a.v == b.v && c.v == d.v;
 }
 
-// The pixel whose area holds the point (a point on a boundary goes
-// right/down); false when a coordinate is not finite. The pixel may lie
-// outside any target.
+// The pixel a point lights. A point is a 1 x 1 square centred on it, filled
+// under the top-left rule: the pixel whose centre lies in [x - 0.5, x + 0.5)
+// and [y - 0.5, y + 0.5), so a point halfway between two centres lights the
+// left/upper one ((10.5, 3) lights x = 10). False when a coordinate is not
+// finite. The pixel may lie outside any target.
 inline bool PointPixel(const Vertex& p, int* px, int* py) {
   int64_t X, Y;
   if (!Snap(p.x, &X) || !Snap(p.y, &Y)) return false;
-  *px = static_cast<int>(FloorDiv(X + kSub / 2, kSub));
-  *py = static_cast<int>(FloorDiv(Y + kSub / 2, kSub));
+  *px = static_cast<int>(CeilDiv(X - kSub / 2, kSub));
+  *py = static_cast<int>(CeilDiv(Y - kSub / 2, kSub));
   return true;
 }
 

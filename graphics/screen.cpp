@@ -8,6 +8,7 @@
 
 #include "graphics/screen_internal.h"
 #include "graphics/texture.h"
+#include "graphics/transition.h"
 #include "host/bootlog.h"
 #include "host/options.h"
 #include "image/bitmap.h"
@@ -87,6 +88,7 @@ GfxStatus CreateScreenDevice(SDL_Window* window, SDL_Window* shown, ScreenBacken
 }
 
 void UseScreenDevice(std::unique_ptr<Device> device, int width, int height) {
+  ReleaseTransitionWork();  // while the device that made it is still there
   g_screen = UScreen();
   ForgetOffscreenScenes();
   g_screen.device = std::move(device);
@@ -207,6 +209,7 @@ bool ShutdownScreen() {
       }
     }
   }
+  ReleaseTransitionWork();
   g_screen.device.reset();
   g_screenInternals.window = nullptr;
   return written;

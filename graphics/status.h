@@ -36,6 +36,11 @@ enum class GfxStatus {
   MovieFailed,          // the movie cannot be played
   WriteFailed,          // the file cannot be written (the reason travels separately)
   BadAlphaName,         // savealpha to a name that is neither .png nor .arl
+  // Transitions, shapes and meshes.
+  NotScreenSized,       // a transition's texture is not the screen's size
+  TextureLockFailed,    // a transition cannot reach a texture's pixels
+  BadShapeCount,        // a coordinate table's count does not fit its primitive
+  BadSegmentCount,      // a negative or zero segment count
 };
 
 // A status with up to four numbers for its message.

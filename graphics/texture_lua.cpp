@@ -259,7 +259,7 @@ int TextureGc(lua_State* L) {
 const luaL_Reg kTextureMethods[] = {
     {"delete", TextureDelete},         {"draw", TextureDraw},
     {"drawrect", TextureDrawRect},     {"drawrectlt", TextureDrawRectLT},
-    {"drawtriangle", TextureDrawTriangle},
+    {"drawtriangle", TextureDrawTriangle}, {"drawbeziermesh", TextureDrawBezierMesh},
     {"fill", TextureFill},             {"fillrect", TextureFillRect},
     {"getsize", TextureGetSize},       {"save", TextureSave},
     {"savealpha", TextureSaveAlpha},   {"lock", TextureLock},

@@ -26,9 +26,9 @@ void RegisterModules(lua_State* L) {
   RegisterModule(L, "archive", kArchiveFuncs);
   RegisterModule(L, "encoding", kEncodingFuncs);
   RegisterModule(L, "encoding", kEncodingCipherFuncs);
-  RegisterModule(L, "transition", kNone);
-  RegisterModule(L, "shape", kNone);
-  RegisterModule(L, "calc", kNone);
+  RegisterModule(L, "transition", kTransitionFuncs);
+  RegisterModule(L, "shape", kShapeFuncs);
+  RegisterModule(L, "calc", kCalcFuncs);
   RegisterClass(L, "bitset", kBitsetMethods, kBitsetCtors);
   RegisterClass(L, "sharedmemory", kSharedMemoryMethods, kSharedMemoryCtors);
   RegisterClass(L, "font", kNone, kNone);

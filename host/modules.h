@@ -35,5 +35,8 @@ extern const luaL_Reg kTextureMethods[];   // graphics/texture_lua.cpp
 extern const luaL_Reg kTextureCtors[];
 extern const luaL_Reg kBitmapMethods[];    // image/bitmap_lua.cpp
 extern const luaL_Reg kBitmapCtors[];
+extern const luaL_Reg kTransitionFuncs[];  // graphics/transition_lua.cpp
+extern const luaL_Reg kShapeFuncs[];       // graphics/shape_lua.cpp
+extern const luaL_Reg kCalcFuncs[];        // graphics/calc_lua.cpp
 
 }  // namespace qor

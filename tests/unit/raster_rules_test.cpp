@@ -66,16 +66,19 @@ TEST(RasterRules, StripSegmentsMeetWithoutDrawingJointsTwice) {
   EXPECT_TRUE(Line(At(3, 3), At(3.001f, 3), 64, 64).empty());  // shorter than a 1/256 step
 }
 
-TEST(RasterRules, PointsTakeThePixelHoldingThemWithTiesRightAndDown) {
+TEST(RasterRules, PointsLightThePixelCentredWithinHalfAPixelTiesLeftAndUp) {
   int x = -1, y = -1;
+  ASSERT_TRUE(PointPixel(At(10.5f, 3), &x, &y));  // centres 10 and 11 both 0.5 away: the left one
+  EXPECT_EQ(x, 10);
+  EXPECT_EQ(y, 3);
   ASSERT_TRUE(PointPixel(At(0.5f, -0.5f), &x, &y));
-  EXPECT_EQ(x, 1);
-  EXPECT_EQ(y, 0);
+  EXPECT_EQ(x, 0);
+  EXPECT_EQ(y, -1);
   ASSERT_TRUE(PointPixel(At(0.498f, 2.49f), &x, &y));
   EXPECT_EQ(x, 0);
   EXPECT_EQ(y, 2);
-  ASSERT_TRUE(PointPixel(At(0.4981f, -0.51f), &x, &y));  // snaps up to .5
-  EXPECT_EQ(x, 1);
+  ASSERT_TRUE(PointPixel(At(0.4981f, -0.51f), &x, &y));  // x snaps up to .5
+  EXPECT_EQ(x, 0);
   EXPECT_EQ(y, -1);
   EXPECT_FALSE(PointPixel(At(std::numeric_limits<float>::quiet_NaN(), 0), &x, &y));
   EXPECT_FALSE(PointPixel(At(0, std::numeric_limits<float>::infinity()), &x, &y));

@@ -208,10 +208,12 @@ TEST(SoftDraw, InterpolatesVertexColours) {
 
 TEST(SoftDraw, PointsAndLines) {
   Fixture f(16, 16);
-  Vertex pts[3] = {V(3, 4, 0xFFFF0000), V(5.49f, 6.5f, 0xFF00FF00), V(-1, 2, 0xFFFFFFFF)};
-  f.dev->Draw(PT_POINTLIST, pts, 3);
+  Vertex pts[4] = {V(3, 4, 0xFFFF0000), V(5.49f, 6.5f, 0xFF00FF00), V(-1, 2, 0xFFFFFFFF), V(10.5f, 3, 0xFF0000FF)};
+  f.dev->Draw(PT_POINTLIST, pts, 4);
   EXPECT_EQ(f.At(3, 4), 0xFFFF0000u);
-  EXPECT_EQ(f.At(5, 7), 0xFF00FF00u);  // y 6.5 lies on the boundary: goes down
+  EXPECT_EQ(f.At(5, 6), 0xFF00FF00u);  // y 6.5 is halfway between centres: the upper one
+  EXPECT_EQ(f.At(10, 3), 0xFF0000FFu);  // x 10.5: the left one
+  EXPECT_EQ(f.At(11, 3), 0xFF000000u);
 
   Fixture g(16, 16);
   Vertex strip[3] = {V(1, 1, 0xFFFFFFFF), V(6, 1, 0xFFFFFFFF), V(6, 4, 0xFFFFFFFF)};

@@ -4,6 +4,7 @@
 --   M          fade over to the other music track
 --   N          negative of the banner bitmap       ESC   quit
 --   S          save a screenshot as…
+--   T          the shapes showcase (showcase.lua)
 local W, H = 640, 480
 console.print("main.lua loaded from " .. (archive.seek("main.lua") and "the archive" or "disk"))
 
@@ -33,6 +34,8 @@ solid:fill(0xFFFFFFFF)
 
 -- A render-to-texture effect: the scene is redrawn into a texture and shown small.
 local mirror = texture.create(W, H)
+
+local showcase = archive.dofile("showcase.lua")
 
 -- Music from the archive (loops back to LOOPSTART), a click from a loose file.
 local tracks = { "bgm/theme.ogg", "bgm/calm.ogg" }
@@ -72,6 +75,7 @@ while true do
   if gui.getkey("1") then gui.setscreenmode(0) end
   if gui.getkey("2") then gui.setscreenmode(1) end
   if gui.getkey("3") then gui.setscreenmode(2) end
+  if gui.getkey("T") then showcase(W, H, drawScene) end
   if gui.getkey("N") then banner:nega(); bannerTex = texture.frombitmap(banner) end
   if gui.getkey("M") and frame % 30 == 0 then
     music[current]:fadeout(1500)

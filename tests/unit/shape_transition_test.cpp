@@ -1,0 +1,210 @@
+// Shapes, Bezier meshes and transitions in the graphics core, through a
+// device that records every primitive submitted: the primitive counts, the
+// mesh grid and its texture coordinates, the rule-image wipe's arithmetic
+// against a plain reference, and the work texture's life. Messages, the
+// stretched-mode refusal and the pictures are the scenario games' part.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "graphics/screen.h"
+#include "graphics/shape.h"
+#include "graphics/transition.h"
+#include "texture_fake_device.h"
+
+using namespace qor;
+
+namespace {
+
+struct Submitted {
+  PrimitiveType type;
+  std::vector<Vertex> v;
+};
+
+class CountingDevice : public test::FakeDevice {
+ public:
+  std::vector<Submitted> draws;
+
+ protected:
+  void Submit(PrimitiveType type, const Vertex* v, int count) override {
+    draws.push_back({type, std::vector<Vertex>(v, v + count)});
+    FakeDevice::Submit(type, v, count);
+  }
+};
+
+class Shapes : public ::testing::Test {
+ protected:
+  CountingDevice* dev = nullptr;
+  void SetUp() override {
+    auto d = std::make_unique<CountingDevice>();
+    dev = d.get();
+    UseScreenDevice(std::move(d), 64, 48);
+    dev->BeginScene();
+  }
+  void TearDown() override { UseScreenDevice(nullptr, 0, 0); }
+};
+
+TEST_F(Shapes, TableFormsCheckTheirCountsAndSubmitOneVertexPerPair) {
+  struct Case {
+    ShapeTable kind;
+    int valid, primitives, invalid[3];
+  } cases[] = {
+      {ShapeTable::PointList, 6, 3, {1, 3, -1}},       {ShapeTable::LineList, 8, 2, {2, 6, 10}},
+      {ShapeTable::LineStrip, 4, 1, {0, 2, 5}},        {ShapeTable::TriangleList, 12, 2, {4, 8, 3}},
+      {ShapeTable::TriangleStrip, 10, 3, {0, 4, 7}},   {ShapeTable::TriangleFan, 6, 1, {4, 9, 2}},
+  };
+  double xy[12] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+  for (const Case& c : cases) {
+    EXPECT_EQ(ShapeTablePrimitives(c.kind, c.valid), c.primitives);
+    for (int bad : c.invalid) EXPECT_EQ(DrawShapeTable(c.kind, xy, bad, 0xFFFFFFFF), GfxStatus::BadShapeCount) << bad;
+    dev->draws.clear();
+    ASSERT_EQ(DrawShapeTable(c.kind, xy, c.valid, 0x80112233), GfxStatus::Ok);
+    ASSERT_EQ(dev->draws.size(), 1u);
+    EXPECT_EQ(dev->draws[0].type, ShapeTableType(c.kind));
+    ASSERT_EQ(int(dev->draws[0].v.size()), c.valid / 2);
+    const Vertex& last = dev->draws[0].v.back();  // no half-pixel shift, untextured colour
+    EXPECT_EQ(last.x, float(xy[c.valid - 2]));
+    EXPECT_EQ(last.diffuse, 0x80112233u);
+  }
+  dev->draws.clear();  // empty tables pass where zero primitives are allowed, and draw nothing
+  EXPECT_EQ(DrawShapeTable(ShapeTable::PointList, xy, 0, 0), GfxStatus::Ok);
+  EXPECT_EQ(DrawShapeTable(ShapeTable::TriangleList, xy, 0, 0), GfxStatus::Ok);
+  EXPECT_TRUE(dev->draws.empty());
+}
+
+TEST_F(Shapes, BezierCurvesAreStripsThroughEvenSteps) {
+  const double q[8] = {0, 0, 0, 10, 10, 10, 10, 0};
+  double x, y;
+  ASSERT_EQ(DrawBezierCurve(q, 4, 0xFFFFFFFF), GfxStatus::Ok);
+  ASSERT_EQ(dev->draws.size(), 1u);
+  EXPECT_EQ(dev->draws[0].type, PT_LINESTRIP);
+  ASSERT_EQ(dev->draws[0].v.size(), 5u);  // 4 lines
+  for (int k = 0; k <= 4; ++k) {
+    BezierPoint(q, k / 4.0, &x, &y);
+    EXPECT_EQ(dev->draws[0].v[k].x, float(x));
+    EXPECT_EQ(dev->draws[0].v[k].y, float(y));
+  }
+  EXPECT_EQ(DrawBezierCurve(q, 0, 0), GfxStatus::BadShapeCount);
+  EXPECT_EQ(DrawBezierCurve(q, -3, 0), GfxStatus::BadSegmentCount);
+}
+
+BezierPatch Square() {
+  const double a = 100.0 / 3, b = 200.0 / 3;
+  return BezierPatch{{{0, 0}, {100, 0}, {100, 100}, {0, 100}},
+                     {{a, 0}, {b, 0}, {100, a}, {100, b}, {b, 100}, {a, 100}, {0, b}, {0, a}}};
+}
+
+TEST_F(Shapes, MeshOfTheSquareReproducesItsGridAndTexture) {
+  const int n = 5;
+  std::vector<double> g(2 * (n + 1) * (n + 1));
+  BezierMeshGrid(Square(), n, g.data());
+  for (int i = 0; i <= n; ++i)
+    for (int j = 0; j <= n; ++j) {
+      EXPECT_NEAR(g[2 * (i * (n + 1) + j)], 100.0 * j / n, 1e-9);
+      EXPECT_NEAR(g[2 * (i * (n + 1) + j) + 1], 100.0 * i / n, 1e-9);
+    }
+  // Texture coordinates run over the allocated size (here 128 x 64 for 100 x 50).
+  dev->powerOfTwo = true;
+  UTexture t{};
+  ASSERT_TRUE(CreateTexture(&t, 100, 50).ok());
+  ASSERT_EQ(DrawBezierMesh(&t, Square(), n, false), GfxStatus::Ok);
+  ASSERT_EQ(dev->draws.size(), 1u);
+  const std::vector<Vertex>& v = dev->draws[0].v;
+  ASSERT_EQ(v.size(), size_t(6 * n * n));  // 2n^2 triangles
+  EXPECT_EQ(v.back().u, float(double(n - 1) / n));  // the last triangle ends at G(n, n - 1)
+  EXPECT_EQ(v.back().v, 1.0f);  // 1, not 50 / 64: the allocated texture
+  EXPECT_EQ(v[4].u, 1.0f / n);  // G(1, 1) of the first cell
+  EXPECT_EQ(v[0].diffuse, 0xFFFFFFFFu);
+  EXPECT_EQ(DrawBezierMesh(&t, Square(), 0, false), GfxStatus::BadSegmentCount);
+  EXPECT_EQ(DrawBezierMesh(&t, Square(), -1, false), GfxStatus::BadSegmentCount);
+  TextureRelease(&t);
+}
+
+TEST_F(Shapes, MeshWireOverlayDrawsPointsCurvesAndControlLines) {
+  UTexture t{};
+  ASSERT_TRUE(CreateTexture(&t, 8, 8).ok());
+  ASSERT_EQ(DrawBezierMesh(&t, Square(), 1, true), GfxStatus::Ok);
+  const auto& d = dev->draws;
+  ASSERT_EQ(d.size(), 7u);
+  EXPECT_EQ(d[0].type, PT_TRIANGLELIST);
+  EXPECT_EQ(d[0].v.size(), 6u);
+  EXPECT_EQ(d[1].type, PT_POINTLIST);
+  EXPECT_EQ(d[1].v.size(), 4u);
+  EXPECT_EQ(d[1].v[0].diffuse, 0xFF00FFFFu);
+  for (int k = 2; k < 6; ++k) EXPECT_TRUE(d[k].type == PT_LINESTRIP && d[k].v.size() == 2u && d[k].v[0].diffuse == 0xFFFF88FFu);
+  EXPECT_EQ(d[3].v[0].x, 100.0f);  // the right curve starts at P1
+  EXPECT_EQ(d[6].type, PT_LINELIST);
+  EXPECT_EQ(d[6].v.size(), 16u);  // 8 lines
+  EXPECT_EQ(d[6].v[15].y, float(100.0 / 3));  // the last one ends at C8
+  EXPECT_EQ(d[6].v[0].diffuse, 0xFFFFFF88u);
+  TextureRelease(&t);
+}
+
+// The wipe's per-pixel rule, written out plainly.
+uint8_t Reference(int f, int t, int r, int T, int vague) {
+  int d = T - r;
+  if (d <= 0) return uint8_t(f);
+  if (d > vague) return uint8_t(t);
+  return uint8_t(f + (t - f) * d / vague);
+}
+
+TEST(Universal, PassMatchesThePlainRuleForEveryVagueAndTilesTheRule) {
+  constexpr int W = 37, H = 9, RW = 5, RH = 4;
+  std::mt19937 rng(7);
+  std::vector<uint8_t> from(W * H * 4 + 12), to(W * H * 4 + 8), rule(RW * RH * 4), out(W * H * 4 + 4);
+  for (auto& b : from) b = uint8_t(rng());
+  for (auto& b : to) b = uint8_t(rng());
+  for (auto& b : rule) b = uint8_t(rng());
+  rule[0] = 0;
+  for (int vague = 0; vague <= 255; vague += (vague < 70 ? 1 : 37)) {
+    for (int T : {0, 51, 200, 300, 509}) {
+      // Rows of different pitches, so a pitch mix-up shows.
+      UniversalPass(out.data(), W * 4 + 4, from.data(), W * 4 + 12, to.data(), W * 4 + 8, rule.data(), RW, RH, W,
+                    H - 1, T, vague);
+      for (int y = 0; y < H - 1; ++y)
+        for (int x = 0; x < W; ++x) {
+          const uint8_t* o = &out[y * (W * 4 + 4) + x * 4];
+          const int r = rule[((y % RH) * RW + x % RW) * 4];
+          for (int c = 0; c < 3; ++c)
+            ASSERT_EQ(o[c], Reference(from[y * (W * 4 + 12) + x * 4 + c], to[y * (W * 4 + 8) + x * 4 + c], r, T, vague))
+                << "vague " << vague << " T " << T << " at " << x << "," << y;
+          ASSERT_EQ(o[3], 255);
+        }
+    }
+  }
+}
+
+TEST_F(Shapes, TransitionsCheckSizesAndTakeTheirShortcuts) {
+  UTexture from{}, to{}, small{};
+  ASSERT_TRUE(CreateTexture(&from, 64, 48).ok());
+  ASSERT_TRUE(CreateTexture(&to, 64, 48).ok());
+  ASSERT_TRUE(CreateTexture(&small, 64, 47).ok());
+  UBitmap rule{};
+  ASSERT_TRUE(BitmapCreate(&rule, 64, 64));
+  EXPECT_EQ(DrawTransition(TransitionKind::Fade, &from, &small, 0.5), GfxStatus::NotScreenSized);
+  EXPECT_EQ(DrawUniversalTransition(&small, &to, 0.5, &rule, 64).status, GfxStatus::NotScreenSized);
+  EXPECT_TRUE(dev->draws.empty());
+
+  // slideright: only `from` at 0, only `to` (at 0) at 1.
+  ASSERT_EQ(DrawTransition(TransitionKind::SlideRight, &from, &to, 0), GfxStatus::Ok);
+  ASSERT_EQ(DrawTransition(TransitionKind::SlideRight, &from, &to, 1), GfxStatus::Ok);
+  ASSERT_EQ(dev->draws.size(), 2u);
+  EXPECT_EQ(dev->draws[1].v[0].x, -0.5f);
+
+  // The work texture is made once, on the first wipe, whatever t is.
+  const int before = dev->textures;
+  for (double t : {0.0, 0.5, 1.0, 0.7}) ASSERT_TRUE(DrawUniversalTransition(&from, &to, t, &rule, 64).ok());
+  EXPECT_EQ(dev->textures, before + 1);
+  ReleaseTransitionWork();
+  EXPECT_EQ(dev->textures, before);
+  ASSERT_TRUE(DrawUniversalTransition(&from, &to, 0.5, &rule, 64).ok());
+  EXPECT_EQ(dev->textures, before + 1);  // made again; the device change in TearDown releases it
+  TextureRelease(&from);
+  TextureRelease(&to);
+  TextureRelease(&small);
+  BitmapRelease(&rule);
+}
+
+}  // namespace
