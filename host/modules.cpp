@@ -27,7 +27,7 @@ void RegisterModules(lua_State* L) {
   RegisterModule(L, "calc", kNone);
   RegisterClass(L, "bitset", kNone, kNone);
   RegisterClass(L, "sharedmemory", kNone, kNone);
-  RegisterClass(L, "font", kNone, kNone);
+  RegisterClass(L, "font", kFontMethods, kFontCtors);
   RegisterClass(L, "sound", kSoundMethods, kSoundCtors);
   RegisterClass(L, "texture", kTextureMethods, kTextureCtors);
   RegisterClass(L, "bitmap", kBitmapMethods, kBitmapCtors);

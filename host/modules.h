@@ -23,5 +23,7 @@ extern const luaL_Reg kTextureMethods[];   // graphics/texture_lua.cpp
 extern const luaL_Reg kTextureCtors[];
 extern const luaL_Reg kBitmapMethods[];    // image/bitmap_lua.cpp
 extern const luaL_Reg kBitmapCtors[];
+extern const luaL_Reg kFontMethods[];      // image/font_lua.cpp
+extern const luaL_Reg kFontCtors[];
 
 }  // namespace qor
