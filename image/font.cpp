@@ -9,6 +9,9 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace qor {
 namespace {
@@ -87,28 +90,87 @@ void FontPrepare(UFont* f, uint16_t unit) {
   ++g_renders;
 }
 
-void BlendPixel(uint8_t* px, int b, int g, int r, int alpha, int c) {
-  const int a = c * alpha / 255;
-  if (px[3] == 0) {
-    px[0] = uint8_t(b);
-    px[1] = uint8_t(g);
-    px[2] = uint8_t(r);
-    px[3] = uint8_t(a);
-    return;
-  }
-  px[0] = uint8_t(px[0] + (b - px[0]) * a / 255);
-  px[1] = uint8_t(px[1] + (g - px[1]) * a / 255);
-  px[2] = uint8_t(px[2] + (r - px[2]) * a / 255);
-  px[3] = uint8_t(std::max<int>(px[3], a));
+// x / 255 for 0 <= x <= 65025, exact, in 16-bit arithmetic.
+static inline uint16_t Div255(uint16_t x) { return uint16_t((x + 1 + (x >> 8)) >> 8); }
+
+// v moved toward t by a / 255, truncated toward zero: v + (t - v) x a / 255
+// computed as v +/- |t - v| x a / 255, whose product fits in 16 bits, so the
+// cell loops vectorise.
+static inline uint8_t Toward(uint8_t v, uint8_t t, uint16_t a) {
+  const uint16_t up = Div255(uint16_t((t - v) * a)), down = Div255(uint16_t((v - t) * a));
+  return t >= v ? uint8_t(v + up) : uint8_t(v - down);
 }
 
+// One pixel: text colour b, g, r at alpha a (= c x A / 255); `ink` is c > 0.
+// Without branches: with a = 0 the blend leaves the pixel as it is, so only
+// the copy onto a transparent pixel needs `ink`.
+static inline void BlendAt(uint8_t* px, uint8_t b, uint8_t g, uint8_t r, uint8_t a, bool ink) {
+  const bool copy = (px[3] == 0) & ink;
+  const uint8_t nb = Toward(px[0], b, a), ng = Toward(px[1], g, a), nr = Toward(px[2], r, a);
+  const uint8_t na = std::max(px[3], a);
+  px[0] = copy ? b : nb;
+  px[1] = copy ? g : ng;
+  px[2] = copy ? r : nr;
+  px[3] = copy ? a : na;
+}
+
+void BlendPixel(uint8_t* px, int b, int g, int r, int alpha, int c) {
+  BlendAt(px, uint8_t(b), uint8_t(g), uint8_t(r), uint8_t(c * alpha / 255), c > 0);
+}
+
+#ifdef __SSE2__
+// BlendAt on two pixels at once, each channel in a 16-bit lane: the same
+// arithmetic (|t - v| x a fits in 16 bits, Div255 is exact up to 65025).
+// `text` holds b, g, r, 0 twice; `a2` each pixel's alpha in its four lanes.
+static inline void BlendTwo(uint8_t* px, __m128i text, __m128i a2, __m128i ink2) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i alphaLanes = _mm_set_epi16(-1, 0, 0, 0, -1, 0, 0, 0);
+  const __m128i p = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(px)), zero);
+  const __m128i diff = _mm_sub_epi16(_mm_max_epi16(p, text), _mm_min_epi16(p, text));
+  const __m128i prod = _mm_mullo_epi16(diff, a2);
+  const __m128i q = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(prod, _mm_set1_epi16(1)), _mm_srli_epi16(prod, 8)), 8);
+  const __m128i down = _mm_cmpgt_epi16(p, text);
+  const __m128i moved = _mm_or_si128(_mm_and_si128(down, _mm_sub_epi16(p, q)), _mm_andnot_si128(down, _mm_add_epi16(p, q)));
+  const __m128i blended = _mm_or_si128(_mm_andnot_si128(alphaLanes, moved), _mm_and_si128(alphaLanes, _mm_max_epi16(p, a2)));
+  // A transparent pixel with ink takes the text colour and alpha a.
+  const __m128i pa = _mm_shufflehi_epi16(_mm_shufflelo_epi16(p, 0xFF), 0xFF);
+  const __m128i copy = _mm_and_si128(_mm_cmpeq_epi16(pa, zero), ink2);
+  const __m128i copied = _mm_or_si128(_mm_andnot_si128(alphaLanes, text), _mm_and_si128(alphaLanes, a2));
+  const __m128i out = _mm_or_si128(_mm_and_si128(copy, copied), _mm_andnot_si128(copy, blended));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(px), _mm_packus_epi16(out, zero));
+}
+#endif
+
 void FontBlend(const UFont* f, uint8_t* cell, int pitch, uint32_t color) {
-  const int b = color & 0xFF, g = (color >> 8) & 0xFF, r = (color >> 16) & 0xFF, a = color >> 24;
+  const uint8_t b = color & 0xFF, g = (color >> 8) & 0xFF, r = (color >> 16) & 0xFF;
+  const int alpha = int(color >> 24);
+  // Coverage has 16 levels, so a = c x A / 255 has at most 16 values.
+  uint8_t level[16];
+  for (int k = 0; k < 16; ++k) level[k] = uint8_t(k * 17 * alpha / 255);
+#ifdef __SSE2__
+  const __m128i text = _mm_set_epi16(0, r, g, b, 0, r, g, b);
+  // Per level: a in four 16-bit lanes, and the ink mask (level above 0).
+  uint64_t level4[16], ink4[16];
+  for (int k = 0; k < 16; ++k) {
+    level4[k] = uint64_t(level[k]) * 0x0001000100010001ull;
+    ink4[k] = k ? ~uint64_t(0) : 0;
+  }
+#endif
   for (int y = 0; y < f->height; ++y) {
     const uint8_t* cov = f->coverage + ptrdiff_t(y) * f->width;
     uint8_t* row = cell + ptrdiff_t(y) * pitch;
-    for (int x = 0; x < f->width; ++x)
-      if (cov[x]) BlendPixel(row + 4 * x, b, g, r, a, cov[x]);
+    int x = 0;
+#ifdef __SSE2__
+    for (; x + 2 <= f->width; x += 2) {
+      const uint8_t c0 = cov[x], c1 = cov[x + 1];
+      if ((c0 | c1) == 0) continue;
+      const int k0 = c0 / 17, k1 = c1 / 17;
+      BlendTwo(row + 4 * x, text, _mm_set_epi64x(int64_t(level4[k1]), int64_t(level4[k0])),
+               _mm_set_epi64x(int64_t(ink4[k1]), int64_t(ink4[k0])));
+    }
+#endif
+    for (; x < f->width; ++x)
+      if (cov[x]) BlendAt(row + 4 * x, b, g, r, level[cov[x] / 17], true);
   }
 }
 

@@ -177,16 +177,15 @@ bool SizeFace(SizedFace* s, int line) {
 
 // Copies a 1-bit FreeType bitmap into the surface at (left, top), clipped.
 void CopyMono(const FT_Bitmap& bm, int left, int top, const GlyphSurface& s) {
-  for (unsigned r = 0; r < bm.rows; ++r) {
-    int y = top + int(r);
-    if (y < 0 || y >= s.height) continue;
+  const int c0 = std::max(0, -left), c1 = std::min(int(bm.width), s.width - left);
+  const int r0 = std::max(0, -top), r1 = std::min(int(bm.rows), s.height - top);
+  for (int r = r0; r < r1; ++r) {
     const uint8_t* src = bm.buffer + ptrdiff_t(r) * bm.pitch;
-    uint8_t* dst = s.bits + ptrdiff_t(y) * s.pitch;
-    for (unsigned c = 0; c < bm.width; ++c) {
-      int x = left + int(c);
-      if (x < 0 || x >= s.width) continue;
-      if (bm.pixel_mode == FT_PIXEL_MODE_MONO ? (src[c >> 3] >> (7 - (c & 7))) & 1 : src[c] >= 128) dst[x] = 1;
-    }
+    uint8_t* dst = s.bits + ptrdiff_t(top + r) * s.pitch + left;
+    if (bm.pixel_mode == FT_PIXEL_MODE_MONO)
+      for (int c = c0; c < c1; ++c) dst[c] = (src[c >> 3] >> (7 - (c & 7))) & 1;
+    else
+      for (int c = c0; c < c1; ++c) dst[c] = src[c] >= 128;
   }
 }
 
@@ -248,7 +247,10 @@ class FreeTypeFace final : public FontFace {
  private:
   // A face with the character, found once per character range and kept.
   SizedFace* Fallback(uint16_t unit) {
-    if (!FontconfigReady()) return nullptr;
+    // A face already opened for another character usually has this one too.
+    for (auto& [key, s] : fallbacks_)
+      if (s.face && FT_Get_Char_Index(s.face, unit) != 0) return &s;
+    if (!FontconfigReady() || missing_.count(unit)) return nullptr;
     FcPattern* pat = FcPatternCreate();
     FcCharSet* cs = FcCharSetCreate();
     if (!pat || !cs) {
@@ -276,7 +278,10 @@ class FreeTypeFace final : public FontFace {
         found = FillChoice(set->fonts[i], &c);
     }
     FcFontSetDestroy(set);
-    if (!found) return nullptr;
+    if (!found) {
+      missing_.insert(unit);  // no face has it: do not ask again
+      return nullptr;
+    }
     std::string key = c.file + '#' + std::to_string(c.index);
     auto it = fallbacks_.find(key);
     if (it == fallbacks_.end()) {
@@ -298,6 +303,7 @@ class FreeTypeFace final : public FontFace {
   std::vector<uint8_t> bytes_;  // the font file's bytes when loaded from memory
   SizedFace main_;
   std::map<std::string, SizedFace> fallbacks_;
+  std::set<uint16_t> missing_;  // characters no installed face has
 };
 
 }  // namespace

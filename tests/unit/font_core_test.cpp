@@ -3,6 +3,7 @@
 // one-glyph cache, and face selection through the alias table.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -77,6 +78,52 @@ TEST(FontBlend, TransparentOpaqueAndPartialPixels) {
   BlendPixel(strong, 255, 255, 255, 255, 17);
   EXPECT_EQ(strong[0], 17);
   EXPECT_EQ(strong[3], 250);
+}
+
+// The formula as written, one pixel: what the fast cell loops must equal.
+static void ReferenceBlend(uint8_t* px, const int text[3], int alpha, int c) {
+  if (c == 0) return;
+  const int a = c * alpha / 255;
+  if (px[3] == 0) {
+    for (int i = 0; i < 3; ++i) px[i] = uint8_t(text[i]);
+    px[3] = uint8_t(a);
+    return;
+  }
+  for (int i = 0; i < 3; ++i) px[i] = uint8_t(px[i] + (text[i] - px[i]) * a / 255);
+  px[3] = uint8_t(std::max<int>(px[3], a));
+}
+
+TEST(FontBlend, CellLoopsEqualTheFormulaForEveryValue) {
+  // 256 pixels: every channel value against every coverage level, target
+  // alphas from 0 up; every text value for several text alphas.
+  UFont f{};
+  f.width = 17;  // odd: the last column takes the one-pixel path
+  f.height = 16;
+  std::vector<uint8_t> cov(17 * 16);
+  for (size_t i = 0; i < cov.size(); ++i) cov[i] = uint8_t((i % 16) * 17);
+  f.coverage = cov.data();
+  for (int alpha : {0, 1, 17, 128, 254, 255})
+    for (int t = 0; t < 256; ++t) {
+      std::vector<uint8_t> got(17 * 16 * 4), want;
+      for (size_t i = 0; i < cov.size(); ++i) {
+        got[4 * i] = uint8_t(i);
+        got[4 * i + 1] = uint8_t(255 - i);
+        got[4 * i + 2] = uint8_t(i * 37);
+        got[4 * i + 3] = uint8_t((i / 16) * 17 + (i % 3 == 0 ? 0 : 5));
+      }
+      want = got;
+      const int text[3] = {t, 255 - t, (t * 7) & 255};
+      for (size_t i = 0; i < cov.size(); ++i) ReferenceBlend(&want[4 * i], text, alpha, cov[i]);
+      FontBlend(&f, got.data(), 17 * 4, uint32_t(alpha) << 24 | uint32_t(text[2]) << 16 | uint32_t(text[1]) << 8 | uint32_t(t));
+      ASSERT_EQ(got, want) << "text " << t << " alpha " << alpha;
+      for (size_t i = 0; i < cov.size(); ++i) {
+        uint8_t one[4] = {uint8_t(i), 0, 255, uint8_t(i & 1 ? 0 : 200)}, ref[4];
+        memcpy(ref, one, 4);
+        BlendPixel(one, text[0], text[1], text[2], alpha, cov[i] ? cov[i] : 17);
+        ReferenceBlend(ref, text, alpha, cov[i] ? cov[i] : 17);
+        ASSERT_EQ(memcmp(one, ref, 4), 0) << i;
+      }
+    }
 }
 
 TEST(FontBlend, CoverageZeroNeverChangesAPixel) {
