@@ -56,12 +56,13 @@ bool FontCellFits(const UFont* f, int tw, int th, int x, int y) {
   return x >= 0 && y >= 0 && int64_t(x) + f->width <= tw && int64_t(y) + f->height <= th;
 }
 
-void FilterCoverage(const uint8_t* work, int workPitch, int w, int h, uint8_t* coverage) {
+void FilterCoverage(const uint8_t* work, int workPitch, int w, int h, uint8_t* coverage, int coveragePitch) {
+  if (coveragePitch <= 0) coveragePitch = w;
   for (int y = 0; y < h; ++y) {
     const uint8_t* r0 = work + ptrdiff_t(3 * y) * workPitch;
     const uint8_t* r1 = r0 + workPitch;
     const uint8_t* r2 = r1 + workPitch;
-    uint8_t* out = coverage + ptrdiff_t(y) * w;
+    uint8_t* out = coverage + ptrdiff_t(y) * coveragePitch;
     for (int x = 0; x < w; ++x) {
       const int i = 3 * x;
       int sum = (r0[i] > 0) + 2 * (r0[i + 1] > 0) + (r0[i + 2] > 0) +
@@ -83,8 +84,18 @@ void FontPrepare(UFont* f, uint16_t unit) {
   }
   // Whatever happens next, the cache must not claim a glyph it does not hold.
   f->hasCachedChar = false;
-  f->face->Draw(unit, GlyphSurface{f->work.bits, f->work.width, f->work.height, f->work.pitch});
-  FilterCoverage(f->work.bits, f->work.pitch, f->width, f->height, f->coverage);
+  const InkRect ink = f->face->Draw(unit, GlyphSurface{f->work.bits, f->work.width, f->work.height, f->work.pitch});
+  // Only the cells over the inked rectangle can have coverage; afterwards the
+  // rectangle is cleared again, so the work surface is always clear.
+  memset(f->coverage, 0, size_t(need));
+  if (!ink.Empty()) {
+    const int cx0 = ink.left / 3, cy0 = ink.top / 3;
+    const int cx1 = (ink.right + 2) / 3, cy1 = (ink.bottom + 2) / 3;
+    FilterCoverage(f->work.bits + ptrdiff_t(3 * cy0) * f->work.pitch + 3 * cx0, f->work.pitch, cx1 - cx0, cy1 - cy0,
+                   f->coverage + ptrdiff_t(cy0) * f->width + cx0, f->width);
+    for (int y = ink.top; y < ink.bottom; ++y)
+      memset(f->work.bits + ptrdiff_t(y) * f->work.pitch + ink.left, 0, size_t(ink.right - ink.left));
+  }
   f->cachedChar = unit;
   f->hasCachedChar = true;
   ++g_renders;

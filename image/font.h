@@ -63,8 +63,9 @@ void FontBlendGradation(const UFont* f, uint8_t* cell, int pitch, uint32_t color
 // ---- the exact steps, shared with the tests ----
 
 // The 3 x 3 weighted filter (1 2 1 / 2 3 2 / 1 2 1) from a work surface of
-// 3w x 3h into w x h coverage levels (sum x 17).
-void FilterCoverage(const uint8_t* work, int workPitch, int w, int h, uint8_t* coverage);
+// 3w x 3h into w x h coverage levels (sum x 17), rows `coveragePitch` apart
+// (0: w).
+void FilterCoverage(const uint8_t* work, int workPitch, int w, int h, uint8_t* coverage, int coveragePitch = 0);
 // One pixel's blend: text colour (B, G, R) and coverage c > 0 with alpha A.
 void BlendPixel(uint8_t* px, int b, int g, int r, int alpha, int c);
 // The gradient weight at (x, y) of a w x h cell (0..256); 0 where the cell

@@ -11,6 +11,7 @@
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -175,18 +176,34 @@ bool SizeFace(SizedFace* s, int line) {
   return true;
 }
 
+// Each byte of a 1-bit row as eight 0/1 bytes, most significant bit first.
+const std::array<uint64_t, 256> kExpandBits = [] {
+  std::array<uint64_t, 256> t{};
+  for (int v = 0; v < 256; ++v) {
+    uint8_t bytes[8];
+    for (int i = 0; i < 8; ++i) bytes[i] = (v >> (7 - i)) & 1;
+    memcpy(&t[v], bytes, 8);
+  }
+  return t;
+}();
+
 // Copies a 1-bit FreeType bitmap into the surface at (left, top), clipped.
-void CopyMono(const FT_Bitmap& bm, int left, int top, const GlyphSurface& s) {
+InkRect CopyMono(const FT_Bitmap& bm, int left, int top, const GlyphSurface& s) {
   const int c0 = std::max(0, -left), c1 = std::min(int(bm.width), s.width - left);
   const int r0 = std::max(0, -top), r1 = std::min(int(bm.rows), s.height - top);
   for (int r = r0; r < r1; ++r) {
     const uint8_t* src = bm.buffer + ptrdiff_t(r) * bm.pitch;
     uint8_t* dst = s.bits + ptrdiff_t(top + r) * s.pitch + left;
-    if (bm.pixel_mode == FT_PIXEL_MODE_MONO)
-      for (int c = c0; c < c1; ++c) dst[c] = (src[c >> 3] >> (7 - (c & 7))) & 1;
-    else
+    if (bm.pixel_mode == FT_PIXEL_MODE_MONO) {
+      int c = c0;
+      if (c == 0)  // whole bytes: eight pixels at a time
+        for (; c + 8 <= c1; c += 8) memcpy(dst + c, &kExpandBits[src[c >> 3]], 8);
+      for (; c < c1; ++c) dst[c] = (src[c >> 3] >> (7 - (c & 7))) & 1;
+    } else
       for (int c = c0; c < c1; ++c) dst[c] = src[c] >= 128;
   }
+  if (c0 >= c1 || r0 >= r1) return {};
+  return {left + c0, top + r0, left + c1, top + r1};
 }
 
 class FreeTypeFace final : public FontFace {
@@ -216,9 +233,8 @@ class FreeTypeFace final : public FontFace {
     return FontFaceStatus::Ok;
   }
 
-  void Draw(uint16_t unit, const GlyphSurface& s) override {
-    for (int y = 0; y < s.height; ++y) memset(s.bits + ptrdiff_t(y) * s.pitch, 0, size_t(s.width));
-    if (unit >= 0xD800 && unit <= 0xDFFF) return;  // half of a pair: nothing to draw
+  InkRect Draw(uint16_t unit, const GlyphSurface& s) override {
+    if (unit >= 0xD800 && unit <= 0xDFFF) return {};  // half of a pair: nothing to draw
     SizedFace* sf = &main_;
     FT_UInt glyph = FT_Get_Char_Index(main_.face, unit);
     if (glyph == 0) {
@@ -231,14 +247,14 @@ class FreeTypeFace final : public FontFace {
     FT_Face f = sf->face;
     if (FT_Load_Glyph(f, glyph, FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_MONO) != 0 &&
         FT_Load_Glyph(f, glyph, FT_LOAD_TARGET_MONO) != 0)
-      return;
+      return {};
     FT_GlyphSlot slot = f->glyph;
     if (sf->embolden && slot->format == FT_GLYPH_FORMAT_OUTLINE) FT_GlyphSlot_Embolden(slot);
-    if (slot->format != FT_GLYPH_FORMAT_BITMAP && FT_Render_Glyph(slot, FT_RENDER_MODE_MONO) != 0) return;
+    if (slot->format != FT_GLYPH_FORMAT_BITMAP && FT_Render_Glyph(slot, FT_RENDER_MODE_MONO) != 0) return {};
     int advance = int((slot->advance.x + 32) >> 6);
     int penX = (s.width - advance) / 2;  // DT_CENTER
     int baseline = s.height - main_.descent;  // DT_BOTTOM: the line's bottom on the edge
-    CopyMono(slot->bitmap, penX + slot->bitmap_left, baseline - slot->bitmap_top, s);
+    return CopyMono(slot->bitmap, penX + slot->bitmap_left, baseline - slot->bitmap_top, s);
   }
 
   const std::string& Family() const override { return family_; }

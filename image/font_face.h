@@ -23,13 +23,21 @@ struct GlyphSurface {
   int width, height, pitch;
 };
 
+// The part of a surface a glyph was copied into: columns [left, right), rows
+// [top, bottom); empty when nothing was drawn.
+struct InkRect {
+  int left = 0, top = 0, right = 0, bottom = 0;
+  bool Empty() const { return left >= right || top >= bottom; }
+};
+
 class FontFace {
  public:
   virtual ~FontFace() = default;
-  // Clears the surface and draws one UTF-16 code unit: sized for a line of
+  // Draws one UTF-16 code unit onto a clear surface: sized for a line of
   // surface.height pixels, centred horizontally on its advance and standing
-  // on the bottom edge, clipped to the surface. A lone surrogate draws nothing.
-  virtual void Draw(uint16_t unit, const GlyphSurface& surface) = 0;
+  // on the bottom edge, clipped to the surface. A lone surrogate draws
+  // nothing. Returns the rectangle written (the rest stays clear).
+  virtual InkRect Draw(uint16_t unit, const GlyphSurface& surface) = 0;
   // The family the face came from (for messages and tests).
   virtual const std::string& Family() const = 0;
   // True when bold is made by emboldening the outlines (no bold face exists).
