@@ -36,7 +36,6 @@ FontStatus FontSetUp(UFont* f, int width, int height, int weight, const char* na
     case FontFaceStatus::Ok: break;
     case FontFaceStatus::FileUnreadable: return FontStatus::FileUnreadable;
     case FontFaceStatus::FileCorrupt: return FontStatus::FileCorrupt;
-    case FontFaceStatus::NoFace: return FontStatus::NoFace;
   }
   f->face = face.release();
   return FontStatus::Ok;

@@ -31,7 +31,7 @@ struct UFont {
   uint8_t* coverage;    // width x height levels 0..255 in steps of 17
 };
 
-enum class FontStatus { Ok, FileUnreadable, FileCorrupt, NoFace, NoMemory };
+enum class FontStatus { Ok, FileUnreadable, FileCorrupt, NoMemory };
 
 // The largest cell side: the work surface is 9 times the cell's area.
 constexpr int kMaxFontCell = 2048;

@@ -322,6 +322,18 @@ class FreeTypeFace final : public FontFace {
   std::set<uint16_t> missing_;  // characters no installed face has
 };
 
+// What a font draws with when the system has no face at all: nothing, so the
+// game goes on without text rather than stopping.
+class BlankFace final : public FontFace {
+ public:
+  InkRect Draw(uint16_t, const GlyphSurface&) override { return {}; }
+  const std::string& Family() const override { return family_; }
+  bool SyntheticBold() const override { return false; }
+
+ private:
+  std::string family_;
+};
+
 }  // namespace
 
 bool IsFontFileName(const char* name) {
@@ -366,7 +378,10 @@ bool ChooseFace(const char* name, FaceChoice* out) {
 }
 
 FontFaceStatus OpenFontFace(const char* name, int lineHeight, std::unique_ptr<FontFace>* out) {
-  if (!Library()) return FontFaceStatus::NoFace;
+  if (!Library()) {
+    *out = std::make_unique<BlankFace>();
+    return FontFaceStatus::Ok;
+  }
   auto face = std::make_unique<FreeTypeFace>();
   FaceChoice c;
   std::vector<uint8_t> bytes;
@@ -378,7 +393,13 @@ FontFaceStatus OpenFontFace(const char* name, int lineHeight, std::unique_ptr<Fo
     if (bytes.empty()) return FontFaceStatus::FileCorrupt;
     c.family = name;
   } else {
-    if (!ChooseFace(name, &c)) return FontFaceStatus::NoFace;
+    if (!ChooseFace(name, &c)) {
+      static bool reported = false;
+      if (!reported) fprintf(stderr, "qor: no font installed for \"%s\"; text is not drawn\n", name);
+      reported = true;
+      *out = std::make_unique<BlankFace>();
+      return FontFaceStatus::Ok;
+    }
     if (c.substituted) {
       static std::set<std::string> reported;
       if (reported.insert(name).second)

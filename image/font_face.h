@@ -14,7 +14,6 @@ enum class FontFaceStatus {
   Ok,
   FileUnreadable,  // a font file the resource stream found could not be read
   FileCorrupt,     // FreeType refused the file (truncated, damaged, not a font)
-  NoFace,          // fontconfig found no face at all
 };
 
 // The 1-byte-per-pixel surface a glyph is drawn on (0 = background, 1 = ink).
@@ -48,7 +47,8 @@ class FontFace {
 // stream finds (loose or in an archive, read into memory), else a face through
 // fontconfig, always at weight 700. An empty name picks the system's
 // fixed-pitch Japanese face. A face that cannot be found is replaced by the
-// best match, with one line on stderr per name. `lineHeight` is the pixel
+// best match, with one line on stderr per name; with no face installed at
+// all the font draws nothing (one line on stderr). `lineHeight` is the pixel
 // height of the surfaces Draw will get.
 FontFaceStatus OpenFontFace(const char* name, int lineHeight, std::unique_ptr<FontFace>* out);
 

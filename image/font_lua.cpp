@@ -24,7 +24,6 @@ constexpr const char* kMsgWeight = "フォントの設定：weight（フォン�
 constexpr const char* kMsgBadSize = "フォントの大きさが不正です。(%d,%d)";
 constexpr const char* kMsgFileUnreadable = "フォントファイル\"%s\"を読み込めません。";
 constexpr const char* kMsgFileCorrupt = "フォントファイル\"%s\"は壊れているか、フォントではありません。";
-constexpr const char* kMsgNoFace = "フォント\"%s\"を用意できません。";
 constexpr const char* kMsgNoMemory = "フォント用のメモリが足りません。";
 constexpr const char* kMsgDeleted = "削除されたフォントは使えません。";
 constexpr const char* kMsgPutTarget = "Font:putの第一引数はテクスチャもしくはビットマップです。";
@@ -55,7 +54,6 @@ int FontCreate(lua_State* L) {
       case FontStatus::Ok: return;
       case FontStatus::FileUnreadable: return out.Fail(kMsgFileUnreadable, name);
       case FontStatus::FileCorrupt: return out.Fail(kMsgFileCorrupt, name);
-      case FontStatus::NoFace: return out.Fail(kMsgNoFace, name);
       case FontStatus::NoMemory: return out.Fail("%s", kMsgNoMemory);
     }
   }, kMsgNoMemory);
