@@ -3,11 +3,13 @@
 // the same 3x size; the engine adds placement, emboldening (the IPA faces
 // have no bold), the 3 x 3 filter and the blend. Prints `name value unit`:
 //   freetype_mono_24 / font_put_new_24   a new CJK character, 24 x 24 cell
+//   freetype_mono_bold_24                FreeType with the emboldening the engine adds
 //   freetype_mono_64 / font_put_new_64   the same in a 64 x 64 cell
 //   font_put_cached_24[_lua]             a cached character: core, and font:put from Lua
 //   font_page_40x10                      400 distinct characters, 24 x 24
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_SYNTHESIS_H
 #include FT_TRUETYPE_TABLES_H
 
 #include <chrono>
@@ -46,10 +48,18 @@ struct FreeTypeOnly {
     if (face) FT_Done_Face(face);
     if (lib) FT_Done_FreeType(lib);
   }
-  double Run(int first, int n) {
+  // `bold`: emboldened before rendering, as the engine draws the IPA faces.
+  double Run(int first, int n, bool bold) {
     auto t0 = Clock::now();
-    for (int i = 0; i < n; ++i)
-      FT_Load_Char(face, g_chars[first + i], FT_LOAD_RENDER | FT_LOAD_TARGET_MONO | FT_LOAD_NO_BITMAP);
+    for (int i = 0; i < n; ++i) {
+      if (!bold) {
+        FT_Load_Char(face, g_chars[first + i], FT_LOAD_RENDER | FT_LOAD_TARGET_MONO | FT_LOAD_NO_BITMAP);
+        continue;
+      }
+      FT_Load_Char(face, g_chars[first + i], FT_LOAD_TARGET_MONO | FT_LOAD_NO_BITMAP);
+      FT_GlyphSlot_Embolden(face->glyph);
+      FT_Render_Glyph(face->glyph, FT_RENDER_MODE_MONO);
+    }
     return Us(t0, Clock::now()) / n;
   }
 };
@@ -141,14 +151,17 @@ int main() {
     // Interleaved runs on the same characters (each new to its renderer), best of each.
     FreeTypeOnly ft(c, 3 * cell);
     EnginePut put(cell);
-    double ftBest = 1e30, putBest = 1e30;
+    double ftBest = 1e30, boldBest = 1e30, putBest = 1e30;
     for (int run = 0; run < 8; ++run) {
-      ftBest = std::min(ftBest, ft.Run(run * n, n));
+      ftBest = std::min(ftBest, ft.Run(run * n, n, false));
+      boldBest = std::min(boldBest, ft.Run(run * n, n, true));
       putBest = std::min(putBest, put.Run(run * n, n));
     }
     printf("freetype_mono_%d %.2f us\n", cell, ftBest);
+    printf("freetype_mono_bold_%d %.2f us\n", cell, boldBest);
     printf("font_put_new_%d %.2f us\n", cell, putBest);
     printf("font_put_new_%d_ratio %.2f x\n", cell, putBest / ftBest);
+    printf("font_put_new_%d_ratio_bold %.2f x\n", cell, putBest / boldBest);
   }
   printf("font_put_cached_24 %.3f us\n", CachedPutUs(24, 200000));
   printf("font_put_cached_24_lua %.3f us\n", LuaCachedPutUs(200000));
