@@ -31,7 +31,7 @@ void RegisterModules(lua_State* L) {
   RegisterModule(L, "calc", kCalcFuncs);
   RegisterClass(L, "bitset", kBitsetMethods, kBitsetCtors);
   RegisterClass(L, "sharedmemory", kSharedMemoryMethods, kSharedMemoryCtors);
-  RegisterClass(L, "font", kNone, kNone);
+  RegisterClass(L, "font", kFontMethods, kFontCtors);
   RegisterClass(L, "sound", kSoundMethods, kSoundCtors);
   RegisterClass(L, "texture", kTextureMethods, kTextureCtors);
   RegisterClass(L, "bitmap", kBitmapMethods, kBitmapCtors);

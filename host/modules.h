@@ -38,5 +38,7 @@ extern const luaL_Reg kBitmapCtors[];
 extern const luaL_Reg kTransitionFuncs[];  // graphics/transition_lua.cpp
 extern const luaL_Reg kShapeFuncs[];       // graphics/shape_lua.cpp
 extern const luaL_Reg kCalcFuncs[];        // graphics/calc_lua.cpp
+extern const luaL_Reg kFontMethods[];      // image/font_lua.cpp
+extern const luaL_Reg kFontCtors[];
 
 }  // namespace qor

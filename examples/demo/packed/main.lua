@@ -28,6 +28,9 @@ tile:resize(40, 40)
 banner:joinx(tile)
 local bannerTex = texture.frombitmap(banner)
 
+-- A panel of text drawn with the font class (text.lua).
+local textPanel = archive.dofile("text.lua")
+
 -- A small solid quad texture for coloured rectangles.
 local solid = texture.create(8, 8)
 solid:fill(0xFFFFFFFF)
@@ -62,11 +65,13 @@ local function drawScene()
   ball:drawrectlt(x, y, 0, 0, 32, 32, 2, 2, frame * 0.05, 255)
   bannerTex:draw(16, 16, 255)
   movies.draw()
+  textPanel.draw(16, 276)
 end
 
 while true do
   gui.doevents()
   frame = frame + 1
+  textPanel.update()
   if gui.getkey("ESC") then break end
   if gui.getkey("LEFT") then x = x - 4 end
   if gui.getkey("RIGHT") then x = x + 4 end
