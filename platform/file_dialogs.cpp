@@ -19,20 +19,17 @@ namespace {
 
 bool OnPath(const char* program) {
   const char* path = getenv("PATH");
-  std::string dirs = path ? path : "/usr/bin:/bin";
-  size_t pos = 0;
-  while (pos <= dirs.size()) {
-    size_t end = dirs.find(':', pos);
-    if (end == std::string::npos) end = dirs.size();
-    std::string dir = dirs.substr(pos, end - pos);
-    if (dir.empty()) dir = ".";
-    std::string full = dir;  // built piece by piece: GCC 12 misreads dir + "/" + program (-Wrestrict)
-    full += '/';
-    full += program;
+  std::string_view dirs = path ? path : "/usr/bin:/bin";
+  while (true) {
+    size_t end = dirs.find(':');
+    std::string_view dir = dirs.substr(0, end);
+    std::string full(dir.empty() ? std::string_view(".") : dir);  // an empty entry means the current folder
+    full.push_back('/');
+    full.append(program);
     if (access(full.c_str(), X_OK) == 0) return true;
-    pos = end + 1;
+    if (end == std::string_view::npos) return false;
+    dirs.remove_prefix(end + 1);
   }
-  return false;
 }
 
 }  // namespace
