@@ -41,6 +41,14 @@ void Outcome::Fail(const char* fmt, ...) {
   va_end(ap);
 }
 
+int ReturnOwnedString(lua_State* L, std::string* owned) {
+  ClearStack(L);
+  if (!owned) return 0;
+  lua_pushlstring(L, owned->data(), owned->size());
+  delete owned;
+  return 1;
+}
+
 void RaiseOutcome(lua_State* L, const Outcome& out) { RaiseMessage(L, "%s", out.text); }
 
 int NumberToInt(lua_Number n) {

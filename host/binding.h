@@ -12,6 +12,7 @@
 #include <cstring>
 #include <exception>
 #include <new>
+#include <string>
 
 #include "host/lua.h"
 
@@ -132,6 +133,11 @@ inline bool Guard(Work&& work) noexcept {
     return false;
   }
 }
+
+// Returns a string that guarded work built on the heap as the call's one
+// result (no result when null) and frees it. Only a failed Lua allocation,
+// which raises, can skip the free.
+int ReturnOwnedString(lua_State* L, std::string* owned);
 
 // A colour argument: the number truncated to a 64-bit integer, low 32 bits (0xAARRGGBB).
 uint32_t CheckColor(lua_State* L, int idx);

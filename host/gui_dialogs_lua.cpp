@@ -15,16 +15,6 @@
 namespace qor {
 namespace {
 
-// Pushes a C++ string built by guarded work and frees it (the push may raise
-// only for want of memory).
-int PushOwned(lua_State* L, std::string* s) {
-  ClearStack(L);
-  lua_pushlstring(L, s->data(), s->size());
-  delete s;
-  return 1;
-}
-
-
 // The dialog tool's answer, or the --input script's when running headless or
 // without a tool. False when cancelled (a missing answer cancels, with one
 // stderr line). `text` is UTF-8.
@@ -77,11 +67,7 @@ int ReturnChosenPath(lua_State* L, Fill&& fill) {
     if (request.kind == platform::DialogKind::kFolder && text.back() != '/') text += '/';
     chosen = new std::string(platform::Utf8ToAnsi(text));
   });
-  if (!chosen) {
-    ClearStack(L);
-    return 0;
-  }
-  return PushOwned(L, chosen);
+  return ReturnOwnedString(L, chosen);
 }
 
 // The extension argument as the dialogs use it (a number becomes its text).
@@ -137,7 +123,7 @@ int GuiInput(lua_State* L) {
     ClearStack(L);
     return 0;
   }
-  return PushOwned(L, typed);
+  return ReturnOwnedString(L, typed);
 }
 
 }  // namespace

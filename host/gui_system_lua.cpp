@@ -20,21 +20,12 @@
 namespace qor {
 namespace {
 
-// Pushes a C++ string built by guarded work and frees it (the push may raise
-// only for want of memory).
-int PushOwned(lua_State* L, std::string* s) {
-  ClearStack(L);
-  lua_pushlstring(L, s->data(), s->size());
-  delete s;
-  return 1;
-}
-
 // Runs `make` guarded and returns its string as the one result.
 template <class Make>
 int ReturnString(lua_State* L, Make&& make) {
   std::string* s = nullptr;
   RunGuarded(L, [&](Outcome&) { s = new std::string(make()); });
-  return PushOwned(L, s);
+  return ReturnOwnedString(L, s);
 }
 
 // The game folder stands in for the executable's folder; the executable's

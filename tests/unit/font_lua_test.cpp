@@ -12,37 +12,21 @@
 #include "host/modules.h"
 #include "image/font.h"
 #include "lua_harness.h"
-#include "texture_fake_device.h"
+#include "fake_screen_lua.h"
 
 using namespace qor;
 using qor::test::FakeDevice;
 
 namespace {
 
-class FontLua : public ::testing::Test {
+class FontLua : public test::FakeScreenLua {
  protected:
   void SetUp() override {
-    auto dev = std::make_unique<FakeDevice>();
-    fake = dev.get();
-    UseScreenDevice(std::move(dev), 64, 48);
-    L = luaL_newstate();
-    luaL_openlibs(L);
-    RegisterClass(L, "texture", kTextureMethods, kTextureCtors);
-    RegisterClass(L, "bitmap", kBitmapMethods, kBitmapCtors);
+    FakeScreenLua::SetUp();
     RegisterClass(L, "font", kFontMethods, kFontCtors);
     lua_pushstring(L, (std::string(QOR_FIXTURES) + "/font/").c_str());
     lua_setglobal(L, "FIX");
   }
-  void TearDown() override {
-    lua_close(L);
-    UseScreenDevice(nullptr, 0, 0);
-  }
-  void Ok(const char* code) { test::ExpectLuaOk(L, code); }
-  void Fails(const char* code, const std::string& message) { test::ExpectLuaFails(L, code, message); }
-  std::string Run(const char* code, int results = 0) { return test::RunLua(L, code, results); }
-
-  lua_State* L = nullptr;
-  FakeDevice* fake = nullptr;
 };
 
 }  // namespace

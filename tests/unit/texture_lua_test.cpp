@@ -14,34 +14,24 @@
 #include "host/modules.h"
 #include "image/image_io.h"
 #include "lua_harness.h"
-#include "texture_fake_device.h"
+#include "fake_screen_lua.h"
 
 using namespace qor;
 using qor::test::FakeDevice;
 
 namespace {
 
-class TextureLua : public ::testing::Test {
+class TextureLua : public test::FakeScreenLua {
  protected:
-  void SetUp() override {
-    auto dev = std::make_unique<FakeDevice>();
-    fake = dev.get();
-    UseScreenDevice(std::move(dev), 64, 48);
-    L = luaL_newstate();
-    luaL_openlibs(L);
-    RegisterClass(L, "texture", kTextureMethods, kTextureCtors);
-    RegisterClass(L, "bitmap", kBitmapMethods, kBitmapCtors);
-  }
   void TearDown() override {
     // Test-owned pixels must not reach the bitmap class's own release.
     for (UBitmap* b : bitmaps) memset(b, 0, sizeof *b);
-    lua_close(L);  // collects every texture while the device still exists
+    lua_close(L);
+    L = nullptr;
     EXPECT_EQ(fake->textures, 0) << "a texture outlived its object";
-    UseScreenDevice(nullptr, 0, 0);  // later tests map the mouse through the screen size
+    UseScreenDevice(nullptr, 0, 0);
   }
 
-  void Ok(const char* code) { test::ExpectLuaOk(L, code); }
-  void Fails(const char* code, const std::string& message) { test::ExpectLuaFails(L, code, message); }
   UTexture* Global(const char* name) {
     lua_getglobal(L, name);
     auto* t = static_cast<UTexture*>(lua_touserdata(L, -1));
@@ -60,8 +50,6 @@ class TextureLua : public ::testing::Test {
     bitmaps.push_back(b);
     lua_setglobal(L, name);
   }
-  lua_State* L = nullptr;
-  FakeDevice* fake = nullptr;
   std::vector<UBitmap*> bitmaps;
 };
 
