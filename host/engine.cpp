@@ -104,9 +104,13 @@ int ProtectedCall(lua_State* L, int nargs, int nresults) {
 
 const char* const kErrorWrapper =
     "do local f=error error=function (str,l) l=l or 1 str=encoding.utf8_to_ansi(str) f(str,l+1) end end";
+// The wrapper's chunk name, spelled out as Lua 5.1 shortens the source: its
+// position prefix appears in every error(msg, 0), and LuaJIT would shorten the
+// same source two characters longer.
+const char* const kErrorWrapperName = "=[string \"do local f=error error=function (str,l) l=l...\"]";
 
 void InstallErrorWrapper(lua_State* L) {
-  if (luaL_loadstring(L, kErrorWrapper) != 0 || ProtectedCall(L, 0, LUA_MULTRET) != 0)
+  if (luaL_loadbuffer(L, kErrorWrapper, strlen(kErrorWrapper), kErrorWrapperName) != 0 || ProtectedCall(L, 0, LUA_MULTRET) != 0)
     ScriptFailure(L, "Luaスクリプトのエラーです。\r\n%s");
 }
 

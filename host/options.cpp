@@ -1,6 +1,8 @@
 // Command-line parsing for qor.
 #include "host/options.h"
 
+#include "host/lua.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -73,7 +75,7 @@ bool ParseOptions(int argc, char** argv, Options* o, bool* exitNow) {
       *exitNow = true;
       return true;
     } else if (!strcmp(a, "--version")) {
-      printf("qor %s\n", QOR_VERSION);
+      printf("qor %s (%s)\n", QOR_VERSION, kLuaRelease);
       *exitNow = true;
       return true;
     } else if (!strcmp(a, "--headless")) {

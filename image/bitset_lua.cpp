@@ -1,5 +1,6 @@
 // The Lua class `bitset`: create, load, get, set, reset, save, delete, __gc.
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -23,10 +24,12 @@ UBitset* CheckBitset(lua_State* L) {
   return b;
 }
 
-// The position argument, checked against the record's range.
+// The position argument, truncated toward zero and checked against the
+// record's range as a number: lua_tointeger's result for values beyond 64 bits
+// differs between Lua builds, the comparison does not (NaN is out of range).
 int CheckPosition(lua_State* L, const UBitset* b) {
-  lua_Integer p = luaL_checkinteger(L, 2);
-  if (p < 0 || p >= b->bitCount) RaiseMessage(L, kMsgRange, b->bitCount - 1);
+  lua_Number p = std::trunc(luaL_checknumber(L, 2));
+  if (!(p >= 0 && p < b->bitCount)) RaiseMessage(L, kMsgRange, b->bitCount - 1);
   return static_cast<int>(p);
 }
 
