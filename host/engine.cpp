@@ -17,6 +17,7 @@
 #include "host/binding.h"
 #include "host/config.h"
 #include "host/license_page.h"
+#include "host/lua_compat.h"
 #include "host/options.h"
 #include "host/resource.h"
 #include "host/resource_stream.h"
@@ -104,13 +105,13 @@ int ProtectedCall(lua_State* L, int nargs, int nresults) {
 
 const char* const kErrorWrapper =
     "do local f=error error=function (str,l) l=l or 1 str=encoding.utf8_to_ansi(str) f(str,l+1) end end";
-// The wrapper's chunk name, spelled out as Lua 5.1 shortens the source: its
-// position prefix appears in every error(msg, 0), and LuaJIT would shorten the
-// same source two characters longer.
-const char* const kErrorWrapperName = "=[string \"do local f=error error=function (str,l) l=l...\"]";
 
 void InstallErrorWrapper(lua_State* L) {
-  if (luaL_loadbuffer(L, kErrorWrapper, strlen(kErrorWrapper), kErrorWrapperName) != 0 || ProtectedCall(L, 0, LUA_MULTRET) != 0)
+  // Named as Lua 5.1 shortens its source: the position prefix appears in every
+  // error(msg, 0), and LuaJIT would shorten the same source differently.
+  char name[64];
+  Lua51StringChunkName(kErrorWrapper, name, sizeof name);
+  if (luaL_loadbuffer(L, kErrorWrapper, strlen(kErrorWrapper), name) != 0 || ProtectedCall(L, 0, LUA_MULTRET) != 0)
     ScriptFailure(L, "Luaスクリプトのエラーです。\r\n%s");
 }
 
@@ -331,6 +332,7 @@ void EngineMain(void (*registerModules)(lua_State*)) {
   if (!L) FatalError("Luaの初期化に失敗しました。");
   g_L = L;
   luaL_openlibs(L);
+  MatchLua51(L);
   lua_getglobal(L, "os");
   lua_pushcfunction(L, OsExit);
   lua_setfield(L, -2, "exit");
