@@ -36,6 +36,8 @@ inline T* CheckRecord(lua_State* L, int idx, const char* cls) {
 void AttachClass(lua_State* L, const char* cls);
 template <class T>
 inline T* NewRecord(lua_State* L, const char* cls) {
+  // Lua 5.1 and LuaJIT both align userdata to 8 bytes, not 16.
+  static_assert(alignof(T) <= 8, "a record needs more alignment than userdata gives");
   void* p = lua_newuserdata(L, sizeof(T));
   memset(p, 0, sizeof(T));
   T* rec = new (p) T();
