@@ -45,7 +45,9 @@ b:save("flags.bin")
 assert(gui.getfilesize("flags.bin") == 2)
 local ok, err = pcall(b.get, b, 10)
 assert(not ok and err:find(encoding.utf8_to_ansi("0～9"), 1, true), err)
-assert(not pcall(b.get, b, -1))
+-- Out of range however large (beyond 64 bits, NaN); fractions truncate.
+for _, p in ipairs({ -1, 2^31, 2^64, -2^64, 1e300, 0/0, math.huge }) do assert(not pcall(b.get, b, p), p) end
+assert(b:get(9.9) and not b:get(-0.5))
 b:set(3) b:set(4) b:reset(3)
 assert(b:get(4) and not b:get(3) and b:get(9))
 local l = bitset.load("flags.bin")
