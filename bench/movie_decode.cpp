@@ -23,6 +23,7 @@
 #include "media/mixer.h"
 #include "media/movie_decoder.h"
 #include "media/movie_lua.h"
+#include "host/binding.h"
 #include "media/sound_clock.h"
 
 extern "C" {

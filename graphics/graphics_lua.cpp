@@ -1,8 +1,10 @@
 // The engine messages of the graphics core's statuses, the off-screen scene
 // anchors, and the bitmap class's scene methods.
 #include "graphics/graphics_lua.h"
+#include "host/binding.h"
 
 #include "host/engine.h"
+#include "graphics/movie_player.h"
 #include "media/movie_lua.h"
 
 namespace qor {

@@ -4,10 +4,12 @@
 #pragma once
 #include "graphics/status.h"
 #include "graphics/texture.h"
-#include "host/binding.h"
-#include "host/lua.h"
+
+struct lua_State;
 
 namespace qor {
+
+struct Outcome;
 
 // Writes the engine message of a failed status into `out`.
 void FailWith(Outcome& out, const GfxResult& r);

@@ -1,6 +1,8 @@
 // The movie module: movie textures, full-window playback and alpha packs,
 // over the FFmpeg decoder.
+#include "graphics/movie_player.h"
 #include "media/movie_lua.h"
+#include "host/binding.h"
 
 #include <memory>
 #include <string>

@@ -1,10 +1,11 @@
 // The movie module's binding: the FFmpeg decoder plugged into the movie
 // player, the player's messages, and the test hooks for sound and clock.
 #pragma once
-#include "graphics/movie_player.h"
-#include "host/binding.h"
 
 namespace qor {
+
+struct Outcome;
+struct MovieOutcome;
 
 class UMixer;
 class SoundClock;

@@ -1,7 +1,11 @@
 #!/usr/bin/env python3
 """Checks that engine includes point one way; run by the build before compiling.
 
-platform <- host core <- image, media <- graphics <- bindings (*_lua.cpp|h,
+Binding sources (*_lua.cpp) sit above every core and may include anything;
+headers, the bindings' shared ones included, keep their folder's rules, so no
+header of a module folder reaches Lua or a layer above it.
+
+platform <- host core <- image, media <- graphics <- bindings (*_lua.cpp,
 host/modules.*) and the start-up in app/ <- the executables (app/main.cpp, app/qar.cpp). Module cores (image, media, graphics) never reach a Lua
 header, directly or through another header, and only the host and the layers
 above it see the archive format and the cipher. Exits 1 listing every wrong-way
@@ -34,7 +38,7 @@ def unit_of(path):
         return "app"
     if folder == "app":  # the start-up that wires window, sound and device: beside the bindings
         return "bind"
-    if base.endswith(("_lua.cpp", "_lua.h")) or path in ("host/modules.cpp", "host/modules.h"):
+    if base.endswith("_lua.cpp") or path in ("host/modules.cpp", "host/modules.h"):
         return "bind"
     return folder
 
