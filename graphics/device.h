@@ -79,7 +79,6 @@ class Device {
     inScene_ = false;
     SceneEnded();
   }
-  bool InScene() const { return inScene_; }
   // Clears the current target to `argb` (alpha ignored on the back buffer);
   // `rect` null = everything, else the rectangle (exclusive right/bottom).
   virtual void Clear(const DeviceRect* rect, uint32_t argb) = 0;

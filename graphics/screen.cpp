@@ -77,9 +77,7 @@ GfxStatus CreateScreenDevice(SDL_Window* window, SDL_Window* shown, ScreenBacken
   WriteBootLog("IDirect3DDevice9のインスタンスを作成成功。浮動小数点精度を変更します。_controlfp(_PC_53, _MCW_PC);");
   WriteBootLog("変更しました。次にデバイスを黒でクリアします。");
   Device* d = g_screen.device.get();
-  d->BeginScene();
-  d->Clear(nullptr, 0xFF000000);
-  d->EndScene();
+  d->Clear(nullptr, 0xFF000000);  // clearing needs no scene
   // The 2D state is fixed in our devices: recording it cannot fail.
   WriteBootLog("変更しました。次にステートブロックを作成します。");
   WriteBootLog("ステートブロック作成成功");
