@@ -154,6 +154,12 @@ void CloseMovie() {
   g_movie.pendingStart = false;
 }
 
+void StopMovieTexture() {
+  ReleaseAlphaPack();
+  CloseMovie();
+  g_movieTexture = nullptr;
+}
+
 MovieResult RenderMovie(bool* copied) {
   *copied = false;
   if (!g_movieTexture) return MovieResult::Ok;

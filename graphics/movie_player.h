@@ -95,6 +95,9 @@ MovieResult UpdateMovieFrame();
 MovieResult IsMoviePlaying(bool* playing);
 MovieResult RewindMovie();
 void CloseMovie();
+// Closes the movie feeding a texture and its alpha pack; the texture keeps
+// its storage and last picture.
+void StopMovieTexture();
 bool LoadAlphaPack(const std::string& path);
 void ReleaseAlphaPack();
 MovieOutcome RestoreMovie();

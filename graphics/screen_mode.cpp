@@ -117,11 +117,7 @@ GfxStatus ResetDevice() {
   g_screen.boundTexture = nullptr;
   // A movie feeding a texture is closed across the reset and reopened from its start.
   bool moviePlaying = g_movieTexture != nullptr;
-  if (moviePlaying) {
-    ReleaseAlphaPack();
-    CloseMovie();
-    g_movieTexture = nullptr;
-  }
+  if (moviePlaying) StopMovieTexture();
   WriteBootLog("デバイスロストを処理します。");
   // Our devices are usable again at once: the reset itself re-creates the back buffer.
   d->Reset(g_screenInternals.backWidth, g_screenInternals.backHeight);

@@ -15,10 +15,7 @@ UTexture* g_movieTexture = nullptr;
 
 // Stops the movie that plays into `t` (and its alpha pack) before its storage goes away.
 static void DetachMovie(UTexture* t) {
-  if (g_movieTexture != t) return;
-  ReleaseAlphaPack();
-  CloseMovie();
-  g_movieTexture = nullptr;
+  if (g_movieTexture == t) StopMovieTexture();
 }
 
 TextureResult TextureCreateStorage(UTexture* t, int width, int height) {

@@ -104,9 +104,7 @@ static GfxResult LoadMovieTexture(UTexture* t, const MovieName& movie) {
   g_movie.lastFrameTime = 0;
   MovieResult first = UpdateMovieFrame();
   if (first != MovieResult::Ok) {
-    ReleaseAlphaPack();
-    CloseMovie();
-    g_movieTexture = nullptr;
+    StopMovieTexture();
     return {GfxStatus::MovieFailed, int(first)};
   }
   return GfxStatus::Ok;

@@ -114,11 +114,7 @@ int MovieReset(lua_State* L) {
 
 int MovieClose(lua_State* L) {
   ClearStack(L);
-  if (g_movieTexture) {
-    ReleaseAlphaPack();
-    CloseMovie();
-    g_movieTexture = nullptr;
-  }
+  if (g_movieTexture) StopMovieTexture();
   return 0;
 }
 
