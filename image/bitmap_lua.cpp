@@ -116,12 +116,8 @@ int BitmapSaveAlpha(lua_State* L) {
   RunGuarded(
       L,
       [&](Outcome& out) {
-        std::string error;
-        AlphaSaveStatus status = SaveAlpha(*b, name, &error);
-        if (status == AlphaSaveStatus::BadExtension)
-          out.Fail("savealphaはグレースケールPNG形式もしくはarl形式です");
-        else if (status != AlphaSaveStatus::Ok)
-          out.Fail(kMsgWriteFailed, name, error.c_str());
+        std::string error;  // the extension was checked above, by the same rule SaveAlpha uses
+        if (SaveAlpha(*b, name, &error) != AlphaSaveStatus::Ok) out.Fail(kMsgWriteFailed, name, error.c_str());
       },
       onException);
   ClearStack(L);
