@@ -119,11 +119,7 @@ int GuiInput(lua_State* L) {
     // buffer does: characters it lacks become '?'.
     if (AskDialog(r, &text)) typed = new std::string(platform::AnsiToUtf8(platform::Utf8ToAnsi(text)));
   });
-  if (!typed) {
-    ClearStack(L);
-    return 0;
-  }
-  return ReturnOwnedString(L, typed);
+  return ReturnOwnedString(L, typed);  // nothing when cancelled
 }
 
 }  // namespace

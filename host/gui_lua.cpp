@@ -120,14 +120,16 @@ int GuiGetKey(lua_State* L) {
   bool down = false;
   // The state now, read at the call (not that of the last gui.doevents).
   // With a window, nothing is down unless it is the active window.
-  if (!g_mainWindow || MainWindowActive()) {
+  // One look at the focus per call: each look pumps the system's events.
+  const bool active = MainWindowActive();
+  if (!g_mainWindow || active) {
     int vk = KeyNameToVirtualKey(name, len);
     if (vk == kVkNone)
       down = false;
     else if (IsLockKey(vk))
       down = LockKeyToggled(vk);
     else
-      down = MainWindowActive() && VirtualKeyDown(vk);
+      down = active && VirtualKeyDown(vk);
   }
   ClearStack(L);
   lua_pushboolean(L, down);

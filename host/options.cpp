@@ -42,6 +42,13 @@ bool NeedValue(int i, int argc, const char* opt) {
   return false;
 }
 
+// True when `v`, the value of `opt`, is `first` or `second`; says so otherwise.
+bool OneOf(const char* opt, const char* v, const char* first, const char* second) {
+  if (!strcmp(v, first) || !strcmp(v, second)) return true;
+  fprintf(stderr, "qor: %s takes %s or %s, not \"%s\"\n", opt, first, second, v);
+  return false;
+}
+
 // A count of frames: decimal digits only, within the range of a long.
 bool ParseCount(const char* text, long* out) {
   if (!*text) return false;
@@ -101,18 +108,12 @@ bool ParseOptions(int argc, char** argv, Options* o, bool* exitNow) {
     } else if (!strcmp(a, "--answer")) {
       if (!NeedValue(i, argc, a)) return false;
       const char* v = argv[++i];
-      if (strcmp(v, "yes") && strcmp(v, "no")) {
-        fprintf(stderr, "qor: --answer takes yes or no, not \"%s\"\n", v);
-        return false;
-      }
+      if (!OneOf(a, v, "yes", "no")) return false;
       o->answerYes = !strcmp(v, "yes");
     } else if (!strcmp(a, "--renderer")) {
       if (!NeedValue(i, argc, a)) return false;
       const char* v = argv[++i];
-      if (strcmp(v, "gl") && strcmp(v, "soft")) {
-        fprintf(stderr, "qor: --renderer takes gl or soft, not \"%s\"\n", v);
-        return false;
-      }
+      if (!OneOf(a, v, "gl", "soft")) return false;
       o->renderer = v;
     } else if (!strcmp(a, "--audio-driver")) {
       if (!NeedValue(i, argc, a)) return false;

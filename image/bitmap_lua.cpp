@@ -81,9 +81,21 @@ int BitmapFromTexture(lua_State* L) {
 
 // ---- methods ----
 
-// The message raised when saving throws: the write failed for want of memory.
-void WriteFailedText(char* text, size_t size, const char* name) {
-  snprintf(text, size, kMsgWriteFailed, name, strerror(ENOMEM));
+// Runs `save(&error)` guarded; a failed save raises the write message with its
+// reason, a throw the same message for want of memory.
+template <class Save>
+int SaveOrRaise(lua_State* L, const char* name, Save&& save) {
+  char onException[1024];
+  snprintf(onException, sizeof onException, kMsgWriteFailed, name, strerror(ENOMEM));
+  RunGuarded(
+      L,
+      [&](Outcome& out) {
+        std::string error;
+        if (!save(&error)) out.Fail(kMsgWriteFailed, name, error.c_str());
+      },
+      onException);
+  ClearStack(L);
+  return 0;
 }
 
 int BitmapSave(lua_State* L) {
@@ -91,17 +103,7 @@ int BitmapSave(lua_State* L) {
   const char* name = luaL_checkstring(L, 2);
   bool dropAlpha = lua_toboolean(L, 3) != 0;
   if (BitmapEmpty(b)) RaiseMessage(L, "%s", kMsgSaveEmpty);
-  char onException[1024];
-  WriteFailedText(onException, sizeof onException, name);
-  RunGuarded(
-      L,
-      [&](Outcome& out) {
-        std::string error;
-        if (!SavePng(*b, name, dropAlpha, &error)) out.Fail(kMsgWriteFailed, name, error.c_str());
-      },
-      onException);
-  ClearStack(L);
-  return 0;
+  return SaveOrRaise(L, name, [&](std::string* error) { return SavePng(*b, name, dropAlpha, error); });
 }
 
 int BitmapSaveAlpha(lua_State* L) {
@@ -111,21 +113,8 @@ int BitmapSaveAlpha(lua_State* L) {
   if (!ImageExtension(name, ext) || (strcmp(ext, "png") != 0 && strcmp(ext, "arl") != 0))
     RaiseMessage(L, "savealphaはグレースケールPNG形式もしくはarl形式です");
   if (BitmapEmpty(b)) RaiseMessage(L, "%s", kMsgSaveEmpty);
-  char onException[1024];
-  WriteFailedText(onException, sizeof onException, name);
-  RunGuarded(
-      L,
-      [&](Outcome& out) {
-        std::string error;
-        AlphaSaveStatus status = SaveAlpha(*b, name, &error);
-        if (status == AlphaSaveStatus::BadExtension)
-          out.Fail("savealphaはグレースケールPNG形式もしくはarl形式です");
-        else if (status != AlphaSaveStatus::Ok)
-          out.Fail(kMsgWriteFailed, name, error.c_str());
-      },
-      onException);
-  ClearStack(L);
-  return 0;
+  // The extension was checked above, by the same rule SaveAlpha uses.
+  return SaveOrRaise(L, name, [&](std::string* error) { return SaveAlpha(*b, name, error) == AlphaSaveStatus::Ok; });
 }
 
 int BitmapBeginScene(lua_State* L) {

@@ -69,12 +69,14 @@ uint16_t CheckCodeUnit(lua_State* L, int idx) {
   return uint16_t(int64_t(n));
 }
 
-bool HasMetatable(lua_State* L, int idx, const char* cls) {
-  if (!lua_getmetatable(L, idx)) return false;
+// The record at `idx` when it is a full userdata of class `cls`, else null.
+template <class T>
+T* TestRecord(lua_State* L, int idx, const char* cls) {
+  if (lua_type(L, idx) != LUA_TUSERDATA || !lua_getmetatable(L, idx)) return nullptr;
   luaL_getmetatable(L, cls);
   bool same = lua_rawequal(L, -1, -2) != 0;
   lua_pop(L, 2);
-  return same;
+  return same ? static_cast<T*>(lua_touserdata(L, idx)) : nullptr;
 }
 
 struct PutArgs {
@@ -89,19 +91,16 @@ struct PutArgs {
 PutArgs CheckPut(lua_State* L, const char* wrongTarget) {
   PutArgs a{};
   a.font = CheckFont(L);
-  if (lua_type(L, 2) == LUA_TUSERDATA && HasMetatable(L, 2, "texture"))
-    a.texture = static_cast<UTexture*>(lua_touserdata(L, 2));
-  else if (lua_type(L, 2) == LUA_TUSERDATA && HasMetatable(L, 2, "bitmap"))
-    a.bitmap = static_cast<UBitmap*>(lua_touserdata(L, 2));
-  else
-    RaiseMessage(L, "%s", wrongTarget);
+  a.texture = TestRecord<UTexture>(L, 2, "texture");
+  if (!a.texture) a.bitmap = TestRecord<UBitmap>(L, 2, "bitmap");
+  if (!a.texture && !a.bitmap) RaiseMessage(L, "%s", wrongTarget);
   a.unit = CheckCodeUnit(L, 3);
   a.x = CheckInt(L, 4);
   a.y = CheckInt(L, 5);
   return a;
 }
 
-// Bounds and a usable font and target; renders the glyph when it is not cached.
+// Bounds and a usable font and target; renders the glyph unless it is the cached one.
 void PrepareTarget(lua_State* L, const PutArgs& a) {
   if (FontReleased(a.font)) RaiseMessage(L, "%s", kMsgDeleted);
   if (a.texture) {
@@ -111,7 +110,6 @@ void PrepareTarget(lua_State* L, const PutArgs& a) {
     if (BitmapEmpty(a.bitmap)) RaiseMessage(L, "%s", kMsgBitmapEmpty);
     if (!FontCellFits(a.font, a.bitmap->width, a.bitmap->height, a.x, a.y)) RaiseMessage(L, "%s", kMsgBitmapOut);
   }
-  if (a.font->hasCachedChar && a.font->cachedChar == a.unit) return;
   RunGuarded(L, [&](Outcome&) { FontPrepare(a.font, a.unit); }, kMsgNoMemory);
 }
 

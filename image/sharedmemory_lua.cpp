@@ -74,12 +74,9 @@ USharedMemory* CheckSharedMemory(lua_State* L) { return CheckRecord<USharedMemor
 int SharedMemoryCreate(lua_State* L) {
   const char* name = luaL_checkstring(L, 1);
   int size = CheckInt(L, 2);
-  if (size <= 0) {
-    ClearStack(L);
-    lua_pushnil(L);
-    return 1;
-  }
-  return NewShared(L, [&](platform::SharedBlock* b) { return platform::CreateSharedBlock(name, size_t(size), b); });
+  return NewShared(L, [&](platform::SharedBlock* b) {
+    return size > 0 && platform::CreateSharedBlock(name, size_t(size), b);  // no size gives nil too
+  });
 }
 
 int SharedMemoryOpen(lua_State* L) {

@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/paths.h"
+
 extern char** environ;
 
 namespace qor::platform {
@@ -47,12 +49,7 @@ namespace qor::platform {
 
 std::string CommandLineText() {
   std::string raw;
-  FILE* f = fopen("/proc/self/cmdline", "rb");
-  if (!f) return "";
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, f)) > 0) raw.append(buf, n);
-  fclose(f);
+  ReadWholeFile("/proc/self/cmdline", &raw);  // what could be read; nothing gives ""
   std::string out;
   size_t pos = 0;
   while (pos < raw.size()) {
