@@ -39,30 +39,17 @@ TEST(ConfigIni, MissingThingsGiveTheDefault) {
 }
 
 TEST(ConfigIni, ValuesTakeLeadingDigitsClampedToInt) {
-  const char* ini =
-      "[S]\n"
-      "text=abc\n"
-      "mixed=12abc\n"
-      "neg=-34\n"
-      "plus=+8\n"
-      "spaced=  56 ; not a comment here\n"
-      "quoted=\"78\"\n"
-      "sign=-\n"
-      "hex=0x10\n"
-      "dec=2.9\n"
-      "big=99999999999999999999999999\n"
-      "small=-4294967297\n";
-  EXPECT_EQ(IniReadInt(ini, "S", "text", 9), 0);  // present but not numeric: 0, not the default
-  EXPECT_EQ(IniReadInt(ini, "S", "mixed", 9), 12);
-  EXPECT_EQ(IniReadInt(ini, "S", "neg", 9), -34);
-  EXPECT_EQ(IniReadInt(ini, "S", "plus", 9), 8);
-  EXPECT_EQ(IniReadInt(ini, "S", "spaced", 9), 56);
-  EXPECT_EQ(IniReadInt(ini, "S", "quoted", 9), 78);
-  EXPECT_EQ(IniReadInt(ini, "S", "sign", 9), 0);
-  EXPECT_EQ(IniReadInt(ini, "S", "hex", 9), 0);
-  EXPECT_EQ(IniReadInt(ini, "S", "dec", 9), 2);
-  EXPECT_EQ(IniReadInt(ini, "S", "big", 0), INT_MAX);  // beyond the int range: clamped
-  EXPECT_EQ(IniReadInt(ini, "S", "small", 0), INT_MIN);
+  struct Case {
+    const char* value;
+    int want;
+  } cases[] = {
+      {"abc", 0},  // present but not numeric: 0, not the default
+      {"12abc", 12}, {"-34", -34}, {"+8", 8}, {"  56 ; not a comment here", 56}, {"\"78\"", 78},
+      {"-", 0}, {"0x10", 0}, {"2.9", 2},
+      {"99999999999999999999999999", INT_MAX}, {"-4294967297", INT_MIN},  // clamped to int
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(IniReadInt(std::string("[S]\nk=") + c.value + "\n", "S", "k", 9), c.want) << c.value;
 }
 
 TEST(ConfigIni, LineEndsBomAndUnterminatedLastLine) {
@@ -86,13 +73,11 @@ class ConfigFile : public test::InScratchDir {
   }
 };
 
-TEST_F(ConfigFile, MissingFileReadsZero) {
+// Only DebugLogMode=1 turns the log on; a missing file reads 0 everywhere.
+TEST_F(ConfigFile, DebugLogModeOnlyOneEnablesTheLog) {
   EXPECT_EQ(ReadConfigInt("DebugLogMode"), 0);
   ReadConfig();
   EXPECT_FALSE(g_logEnabled);
-}
-
-TEST_F(ConfigFile, DebugLogModeOnlyOneEnablesTheLog) {
   Write("conf.ini", "[QORCONFIG]\r\nDebugLogMode=2\r\nWindowsAeroOff=1\r\n");
   ReadConfig();
   EXPECT_FALSE(g_logEnabled);

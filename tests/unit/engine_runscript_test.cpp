@@ -58,8 +58,3 @@ TEST_F(EngineRunScriptDeathTest, ErrorInAScriptWithAJapaneseName) {
 TEST_F(EngineRunScriptDeathTest, MissingScriptWithAJapaneseName) {
   EXPECT_EXIT(RunScript(L_, "無い.lua"), ::testing::ExitedWithCode(255), "Luaスクリプト\"無い.lua\"がありません。");
 }
-
-TEST_F(EngineRunScriptDeathTest, SyntaxErrorNamesTheLine) {
-  Write("bad.lua", "x = 1\ny = = 2\n");
-  EXPECT_EXIT(RunScript(L_, "bad.lua"), ::testing::ExitedWithCode(255), "bad.lua:2: unexpected symbol near '='");
-}

@@ -1,1 +1,0 @@
-grep -q "finalize closes=2" "$STDOUT"

@@ -1,1 +1,0 @@
-grep -q "finalize frame=5" "$STDOUT"

@@ -1,1 +1,0 @@
-grep -q "^finalized$" "$STDOUT"
