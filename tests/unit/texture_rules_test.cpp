@@ -9,53 +9,43 @@
 
 using namespace qor;
 
-TEST(MovieName, PrefixesSelectLoopAndAlpha) {
+TEST(MovieName, PrefixesVolumeAndMalformedNames) {
+  struct Case {
+    const char* name;
+    MovieNameKind kind;
+    const char* file;
+    int volume;
+    bool loop, alpha;
+    const char* pack;  // nullptr: no alpha pack
+  } cases[] = {
+      {":movie(op.mpg)", MovieNameKind::Movie, "op.mpg", 0, false, false, nullptr},
+      {":movieloop(op.mpg,-500)", MovieNameKind::Movie, "op.mpg", -500, true, false, nullptr},
+      {":moviealpha(a.mpg|b.dat)", MovieNameKind::Movie, "a.mpg", 0, false, true, "b.dat"},
+      {":movieloopalpha(a.mpg|b.dat,-20)", MovieNameKind::Movie, "a.mpg", -20, true, true, "b.dat"},
+      {":movie(a.mpg, 12x)", MovieNameKind::Movie, "a.mpg", 12, false, false, nullptr},  // read like atoi
+      {":movie(a.mpg,loud)", MovieNameKind::Movie, "a.mpg", 0, false, false, nullptr},
+      {":movie(a.mpg,-99999999999999999999)", MovieNameKind::Movie, "a.mpg", INT32_MIN, false, false, nullptr},
+      {":movie(op.mpg", MovieNameKind::Malformed, "", 0, false, false, nullptr},
+      {":movieloop(", MovieNameKind::Malformed, "", 0, false, false, nullptr},
+      {"title.png", MovieNameKind::NotMovie, "", 0, false, false, nullptr},
+      {":MOVIE(op.mpg)", MovieNameKind::NotMovie, "", 0, false, false, nullptr},  // case-sensitive
+      {":movi", MovieNameKind::NotMovie, "", 0, false, false, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MovieName m;
+    ASSERT_EQ(ParseMovieName(c.name, &m), c.kind);
+    if (c.kind != MovieNameKind::Movie) continue;
+    EXPECT_EQ(m.file, c.file);
+    EXPECT_EQ(m.volume, c.volume);
+    EXPECT_EQ(m.loop, c.loop);
+    EXPECT_EQ(m.alpha, c.alpha);
+    EXPECT_EQ(m.hasAlphaPack, c.pack != nullptr);
+    if (c.pack) {
+      EXPECT_EQ(m.alphaPack, c.pack);
+    }
+  }
   MovieName m;
-  ASSERT_EQ(ParseMovieName(":movie(op.mpg)", &m), MovieNameKind::Movie);
-  EXPECT_EQ(m.file, "op.mpg");
-  EXPECT_EQ(m.volume, 0);
-  EXPECT_FALSE(m.loop);
-  EXPECT_FALSE(m.alpha);
-  EXPECT_FALSE(m.hasAlphaPack);
-
-  ASSERT_EQ(ParseMovieName(":movieloop(op.mpg,-500)", &m), MovieNameKind::Movie);
-  EXPECT_EQ(m.file, "op.mpg");
-  EXPECT_EQ(m.volume, -500);
-  EXPECT_TRUE(m.loop);
-  EXPECT_FALSE(m.alpha);
-
-  ASSERT_EQ(ParseMovieName(":moviealpha(a.mpg|b.dat)", &m), MovieNameKind::Movie);
-  EXPECT_EQ(m.file, "a.mpg");
-  EXPECT_TRUE(m.hasAlphaPack);
-  EXPECT_EQ(m.alphaPack, "b.dat");
-  EXPECT_TRUE(m.alpha);
-  EXPECT_FALSE(m.loop);
-
-  ASSERT_EQ(ParseMovieName(":movieloopalpha(a.mpg|b.dat,-20)", &m), MovieNameKind::Movie);
-  EXPECT_EQ(m.file, "a.mpg");
-  EXPECT_EQ(m.alphaPack, "b.dat");
-  EXPECT_EQ(m.volume, -20);
-  EXPECT_TRUE(m.loop);
-  EXPECT_TRUE(m.alpha);
-}
-
-TEST(MovieName, MalformedAndOrdinaryNames) {
-  MovieName m;
-  EXPECT_EQ(ParseMovieName(":movie(op.mpg", &m), MovieNameKind::Malformed);
-  EXPECT_EQ(ParseMovieName(":movieloop(", &m), MovieNameKind::Malformed);
-  EXPECT_EQ(ParseMovieName("title.png", &m), MovieNameKind::NotMovie);
-  EXPECT_EQ(ParseMovieName(":MOVIE(op.mpg)", &m), MovieNameKind::NotMovie);  // case-sensitive
-  EXPECT_EQ(ParseMovieName(":movi", &m), MovieNameKind::NotMovie);
-}
-
-TEST(MovieName, VolumeReadLikeAtoiAndFileLimited) {
-  MovieName m;
-  ASSERT_EQ(ParseMovieName(":movie(a.mpg, 12x)", &m), MovieNameKind::Movie);
-  EXPECT_EQ(m.volume, 12);
-  ASSERT_EQ(ParseMovieName(":movie(a.mpg,loud)", &m), MovieNameKind::Movie);
-  EXPECT_EQ(m.volume, 0);
-  ASSERT_EQ(ParseMovieName(":movie(a.mpg,-99999999999999999999)", &m), MovieNameKind::Movie);
-  EXPECT_EQ(m.volume, INT32_MIN);
   std::string longName = ":movie(" + std::string(300, 'x') + ".mpg)";
   ASSERT_EQ(ParseMovieName(longName.c_str(), &m), MovieNameKind::Movie);
   EXPECT_EQ(m.file.size(), 255u);
