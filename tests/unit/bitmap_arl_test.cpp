@@ -8,8 +8,6 @@
 #include <vector>
 
 #include "image/arl.h"
-#include "image/bitmap.h"
-#include "image/image_io.h"
 
 using namespace qor;
 
@@ -126,22 +124,4 @@ TEST(Arl, ReaderTakesExactlyItsSizeFromAStream) {
   EXPECT_FALSE(r.overflowed());
   fclose(f);
   remove(path.c_str());
-}
-
-TEST(Arl, SaveAlphaWritesTheStream) {
-  UBitmap b{};
-  ASSERT_TRUE(BitmapCreate(&b, 3, 1));
-  for (int x = 0; x < 3; ++x) b.pixels[x * 4 + 3] = 7;
-  b.pixels[0] = 99;  // colour bytes do not matter
-  std::string path = testing::TempDir() + "qor_arl_" + std::to_string(getpid()) + ".ARL";
-  ASSERT_EQ(SaveAlpha(b, path.c_str(), nullptr), AlphaSaveStatus::Ok);
-  FILE* f = fopen(path.c_str(), "rb");
-  ASSERT_NE(f, nullptr);
-  uint8_t buf[8];
-  EXPECT_EQ(fread(buf, 1, sizeof buf, f), 3u);
-  EXPECT_EQ(Bytes(buf, buf + 3), (Bytes{0x01, 0x07, 0x03}));
-  fclose(f);
-  remove(path.c_str());
-  BitmapRelease(&b);
-  EXPECT_EQ(SaveAlpha(b, path.c_str(), nullptr), AlphaSaveStatus::WriteFailed);  // empty bitmap
 }

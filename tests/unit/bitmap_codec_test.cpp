@@ -103,22 +103,11 @@ TEST(BitmapCodec, DamagedPngsLeaveTheBitmapEmpty) {
 
 TEST(BitmapCodec, TypeComesFromTheNameNotTheContents) {
   Bmp m;
-  EXPECT_EQ(LoadFile(Fixture("rgb.png"), &m.b, "picture.jpg"), ImageStatus::Failed);
+  EXPECT_EQ(LoadFile(Fixture("rgb.png"), &m.b, "picture.jpg"), ImageStatus::Failed);  // a corrupt JPEG
+  EXPECT_TRUE(BitmapEmpty(&m.b));
   EXPECT_EQ(LoadFile(Fixture("rgb.png"), &m.b, "picture.bmp"), ImageStatus::Failed);
   EXPECT_EQ(LoadFile(Fixture("rgb.png"), &m.b, "PICTURE.PnG"), ImageStatus::Ok);
   EXPECT_EQ(LoadFile(Fixture("block.jpg"), &m.b, "photo.jpegx"), ImageStatus::Ok);
-}
-
-TEST(BitmapCodec, CorruptJpegFailsQuietly) {
-  Bmp m;
-  std::string bad = TempName("bad.jpg");
-  std::vector<uint8_t> bytes = ReadAll(Fixture("rgb.png"));  // not a JPEG at all
-  FILE* f = fopen(bad.c_str(), "wb");
-  fwrite(bytes.data(), 1, bytes.size(), f);
-  fclose(f);
-  EXPECT_EQ(LoadFile(bad, &m.b), ImageStatus::Failed);
-  EXPECT_TRUE(BitmapEmpty(&m.b));
-  remove(bad.c_str());
 }
 
 TEST(BitmapCodec, PngRoundTripOfRandomPixels) {
@@ -154,8 +143,8 @@ TEST(BitmapCodec, PngRoundTripOfRandomPixels) {
   remove(file.c_str());
 }
 
-TEST(BitmapCodec, SaveIgnoresTheExtensionAndReplacesAtomically) {
-  Bmp src;
+TEST(BitmapCodec, SaveIgnoresTheExtensionReplacesTheFileAndReportsFailures) {
+  Bmp src, empty;
   ASSERT_TRUE(BitmapCreate(&src.b, 2, 2));
   std::string file = TempName("photo.jpg");
   FILE* f = fopen(file.c_str(), "wb");
@@ -166,15 +155,9 @@ TEST(BitmapCodec, SaveIgnoresTheExtensionAndReplacesAtomically) {
   ASSERT_GE(bytes.size(), 8u);
   EXPECT_EQ(memcmp(bytes.data(), "\x89PNG\r\n\x1a\n", 8), 0);
   remove(file.c_str());
-}
-
-TEST(BitmapCodec, UnwritableFileIsReported) {
-  Bmp src;
-  ASSERT_TRUE(BitmapCreate(&src.b, 2, 2));
   std::string err;
   EXPECT_FALSE(SavePng(src.b, "/nonexistent-dir/x.png", false, &err));
   EXPECT_FALSE(err.empty());
-  Bmp empty;
   EXPECT_FALSE(SavePng(empty.b, TempName("empty.png").c_str(), false, &err));
 }
 

@@ -42,13 +42,6 @@ d:gradation(1, 2, true, true)
 d:reverse()
 d:resize(10, 4)           -- the same size: nothing to do, no error
 
--- 1-pixel images: the gradient's zero denominators give colour 1
-local one = bitmap.create(1, 1)
-one:gradation(0xFF000000, 0xFFFFFFFF, true, false)
-one:gradation(0xFF000000, 0xFFFFFFFF, false, true)
-one:gradation(0xFF000000, 0xFFFFFFFF, true, true)
-one:gradation(0xFF000000, 0xFFFFFFFF, false, false)
-
 expect_error("dup-empty", function() d:dup() end)
 expect_error("reverse-empty", function() d:reverse(true) end)
 expect_error("resize-empty", function() d:resize(3, 3) end)
