@@ -10,9 +10,7 @@
 #include "gl_test_video.h"
 #include "graphics/screen.h"
 #include "graphics/texture.h"
-#include "host/binding.h"
-#include "host/modules.h"
-#include "lua_harness.h"
+#include "fake_screen_lua.h"
 
 using namespace qor;
 
@@ -40,10 +38,7 @@ class TextureDraw : public ::testing::TestWithParam<const char*> {
     }
     ASSERT_TRUE(device) << error;
     UseScreenDevice(std::move(device), kW, kH);
-    L = luaL_newstate();
-    luaL_openlibs(L);
-    RegisterClass(L, "texture", kTextureMethods, kTextureCtors);
-    RegisterClass(L, "bitmap", kBitmapMethods, kBitmapCtors);
+    L = test::NewTextureLua();
     Run("src = texture.create(4, 4); out = texture.create(64, 48)");
     UTexture* src = Global("src");
     uint8_t* px = TextureBeginAccess(src);
@@ -57,16 +52,8 @@ class TextureDraw : public ::testing::TestWithParam<const char*> {
     if (window) SDL_DestroyWindow(window);
   }
   void Run(const char* code) { test::ExpectLuaOk(L, code); }
-  UTexture* Global(const char* name) {
-    lua_getglobal(L, name);
-    auto* t = static_cast<UTexture*>(lua_touserdata(L, -1));
-    lua_pop(L, 1);
-    return t;
-  }
-  uint32_t At(int x, int y) {
-    UTexture* t = Global("out");
-    return reinterpret_cast<const uint32_t*>(t->surface->pixels + size_t(y) * t->surface->pitch)[x];
-  }
+  UTexture* Global(const char* name) { return test::GlobalObject(L, name); }
+  uint32_t At(int x, int y) { return test::TexelAt(Global("out"), x, y); }
   // Draws `code` into the screen-sized texture; the picture starts black.
   void Scene(const char* code) {
     std::string s = std::string("out:beginscene(); ") + code + "; out:endscene()";
@@ -162,9 +149,7 @@ TEST_P(TextureDraw, TextureWritesKeepDrawOrder) {
 // the copies draw like any texture.
 TEST_P(TextureDraw, OffscreenScenesMakeOpaqueDrawableCopies) {
   Run("bm = bitmap.create(10, 10); bm:beginscene(); src:draw(1, 2, 255); bm:endscene()");
-  lua_getglobal(L, "bm");
-  auto* b = static_cast<UBitmap*>(lua_touserdata(L, -1));
-  lua_pop(L, 1);
+  auto* b = test::GlobalObject<UBitmap>(L, "bm");
   ASSERT_EQ(b->width, kW);  // made again at the screen's size
   ASSERT_EQ(b->height, kH);
   EXPECT_FALSE(g_screen.renderTargetActive);
@@ -178,7 +163,7 @@ TEST_P(TextureDraw, OffscreenScenesMakeOpaqueDrawableCopies) {
   EXPECT_NEAR(int(blended >> 16 & 0xFF), 128, 1);
   Run("small = texture.create(8, 8); small:beginscene(); out:drawrect(0, 0, 8, 8, 0, 0, 255); small:endscene()");
   UTexture* small = Global("small");
-  EXPECT_EQ(reinterpret_cast<uint32_t*>(small->surface->pixels)[0], blended);
+  EXPECT_EQ(test::TexelAt(small, 0, 0), blended);
 }
 
 INSTANTIATE_TEST_SUITE_P(Devices, TextureDraw, ::testing::Values("soft", "gl"),

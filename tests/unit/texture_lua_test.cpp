@@ -32,15 +32,6 @@ class TextureLua : public test::FakeScreenLua {
     UseScreenDevice(nullptr, 0, 0);
   }
 
-  UTexture* Global(const char* name) {
-    lua_getglobal(L, name);
-    auto* t = static_cast<UTexture*>(lua_touserdata(L, -1));
-    lua_pop(L, 1);
-    return t;
-  }
-  static uint32_t Pixel(const UTexture* t, int x, int y) {
-    return reinterpret_cast<const uint32_t*>(t->surface->pixels + size_t(y) * t->surface->pitch)[x];
-  }
   // A bitmap object over `pixels` (owned by the test), as the bitmap class lays it out.
   void MakeBitmap(const char* name, uint32_t* pixels, int w, int h) {
     auto* b = NewRecord<UBitmap>(L, "bitmap");
@@ -78,15 +69,15 @@ TEST_F(TextureLua, PixelMethodsOnEmptyTextureAreScriptErrors) {
 TEST_F(TextureLua, FillAndFillRectPaintInclusiveCorners) {
   Ok("t = texture.create(6, 5); t:fill(0xFF112233); t:fillrect(0xFFAABBCC, 0, 0, 1, 1)");
   UTexture* t = Global("t");
-  EXPECT_EQ(Pixel(t, 0, 0), 0xFFAABBCCu);
-  EXPECT_EQ(Pixel(t, 1, 1), 0xFFAABBCCu);
-  EXPECT_EQ(Pixel(t, 2, 1), 0xFF112233u);
-  EXPECT_EQ(Pixel(t, 1, 2), 0xFF112233u);
-  EXPECT_EQ(Pixel(t, 5, 4), 0xFF112233u);
+  EXPECT_EQ(test::TexelAt(t, 0, 0), 0xFFAABBCCu);
+  EXPECT_EQ(test::TexelAt(t, 1, 1), 0xFFAABBCCu);
+  EXPECT_EQ(test::TexelAt(t, 2, 1), 0xFF112233u);
+  EXPECT_EQ(test::TexelAt(t, 1, 2), 0xFF112233u);
+  EXPECT_EQ(test::TexelAt(t, 5, 4), 0xFF112233u);
   // A negative number is a colour too (low 32 bits).
   Ok("t:fillrect(-1, 4, 3, 5, 4)");
-  EXPECT_EQ(Pixel(t, 5, 4), 0xFFFFFFFFu);
-  EXPECT_EQ(Pixel(t, 3, 4), 0xFF112233u);
+  EXPECT_EQ(test::TexelAt(t, 5, 4), 0xFFFFFFFFu);
+  EXPECT_EQ(test::TexelAt(t, 3, 4), 0xFF112233u);
   // The padding past the row's end is never written.
   EXPECT_EQ(reinterpret_cast<uint32_t*>(t->surface->pixels)[6], 0u);
   Fails("t:fillrect(0, 5, 5, 5, 9)", "テクスチャのロック領域が間違っています。左上座標5,5 右下座標5,9");
@@ -114,8 +105,8 @@ TEST_F(TextureLua, LockHandsOutPitchAndBitsUntilUnlock) {
   Ok("t:unlock(); t:unlock()");
   ASSERT_EQ(fake->log.size(), 1u);
   EXPECT_EQ(fake->log[0], "end 3 7");  // the locked rows are uploaded before the next draw
-  EXPECT_EQ(Pixel(t, 2, 3), 0xDEADBEEFu);
-  EXPECT_EQ(Pixel(t, 3, 4), 0x01020304u);
+  EXPECT_EQ(test::TexelAt(t, 2, 3), 0xDEADBEEFu);
+  EXPECT_EQ(test::TexelAt(t, 3, 4), 0x01020304u);
   Ok("p = t:lock()");
   EXPECT_EQ(t->locked.bits, t->surface->pixels);
   Ok("t:unlock()");
@@ -136,11 +127,11 @@ TEST_F(TextureLua, RenderCompositesBitmapBlocks) {
   MakeBitmap("b", bm, 2, 2);
   Ok("t = texture.create(4, 4); t:fill(0x40808080); t:render(b, 1, 1, 2, 2, 0, 0)");
   UTexture* t = Global("t");
-  EXPECT_EQ(Pixel(t, 0, 0), 0x40808080u);
-  EXPECT_EQ(Pixel(t, 1, 1), 0xFFFF0000u);  // alpha 255 copies the colour
-  EXPECT_EQ(Pixel(t, 2, 1), 0x40808080u);  // alpha 0 leaves it, alpha does not drop
+  EXPECT_EQ(test::TexelAt(t, 0, 0), 0x40808080u);
+  EXPECT_EQ(test::TexelAt(t, 1, 1), 0xFFFF0000u);  // alpha 255 copies the colour
+  EXPECT_EQ(test::TexelAt(t, 2, 1), 0x40808080u);  // alpha 0 leaves it, alpha does not drop
   Ok("t:fill(0x00000000); t:render(b, 0, 0, 1, 1, 1, 1, 2)");  // copy of the block at (1, 1)
-  EXPECT_EQ(Pixel(t, 0, 0), 0xFFFFFFFFu);
+  EXPECT_EQ(test::TexelAt(t, 0, 0), 0xFFFFFFFFu);
   Fails("t:render(b, 3, 0, 2, 1, 0, 0)", "座標指定がテクスチャからはみ出しています。Texture dx,dy=3,0 w,h=2,1");
   Fails("t:render(b, -1, 0, 1, 1, 0, 0)", "Texture dx,dy=-1,0");
   Fails("t:render(b, 0, 0, 2, 2, 1, 0)", "座標指定がビットマップからはみ出しています。Bitmap sx,sy=1,0 w,h=2,2");
@@ -152,9 +143,9 @@ TEST_F(TextureLua, BitmapCopiesBothWaysKeepRowsAndAlpha) {
   MakeBitmap("b", bm, 3, 2);
   Ok("t = texture.frombitmap(b); local w, h = t:getsize(); assert(w == 3 and h == 2)");
   UTexture* t = Global("t");
-  EXPECT_EQ(Pixel(t, 2, 0), 3u);
-  EXPECT_EQ(Pixel(t, 0, 1), 0x80FFFFFFu);
-  EXPECT_EQ(Pixel(t, 2, 1), 6u);
+  EXPECT_EQ(test::TexelAt(t, 2, 0), 3u);
+  EXPECT_EQ(test::TexelAt(t, 0, 1), 0x80FFFFFFu);
+  EXPECT_EQ(test::TexelAt(t, 2, 1), 6u);
   MakeBitmap("e", nullptr, 3, 2);  // a released bitmap keeps its old size
   Ok("e2 = texture.frombitmap(e); local w, h = e2:getsize(); assert(w == 0 and h == 0)");
   // And back: only the logical area of a storage rounded up to powers of two.
@@ -188,8 +179,8 @@ TEST_F(TextureLua, RenderToTextureCopiesOverlapWithOpaqueAlpha) {
   Ok("t:endscene(); t:endscene()");
   UTexture* t = Global("t");
   EXPECT_FALSE(g_screen.renderTargetActive);
-  EXPECT_EQ(Pixel(t, 31, 47), 0xFF405060u);
-  EXPECT_EQ(Pixel(t, 0, 48), 0x11111111u);  // below the screen's height: untouched
+  EXPECT_EQ(test::TexelAt(t, 31, 47), 0xFF405060u);
+  EXPECT_EQ(test::TexelAt(t, 0, 48), 0x11111111u);  // below the screen's height: untouched
   std::vector<std::string> want = {"begin", "read 32 48", "end 0 48", "target off"};
   EXPECT_EQ(fake->log, want);
 }
@@ -254,7 +245,7 @@ TEST_F(TextureLua, EveryImageKindLoadsAsImageMagickDecodesIt) {
       const uint32_t expect = uint32_t(rgba[3]) << 24 | uint32_t(rgba[0]) << 16 | uint32_t(rgba[1]) << 8 | rgba[2];
       uint32_t fromBitmap;
       memcpy(&fromBitmap, b->pixels + size_t(i) * 4, 4);
-      const uint32_t fromTexture = Pixel(t, i % 16, i / 16);
+      const uint32_t fromTexture = test::TexelAt(t, i % 16, i / 16);
       if ((fromBitmap != expect || fromTexture != expect) && wrong++ < 3)
         ADD_FAILURE() << file << " pixel " << i % 16 << "," << i / 16 << std::hex << ": want " << expect
                       << " bitmap " << fromBitmap << " texture " << fromTexture;
