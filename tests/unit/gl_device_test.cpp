@@ -278,33 +278,10 @@ TEST_F(GLDeviceTest, OffscreenTargetIsReadBackWithoutTouchingTheBackBuffer) {
   ExpectSame(Read(soft_.get()), Read(gl_.get()), 0);
 }
 
-TEST_F(GLDeviceTest, ManyTexturesInterleavedWithShapesAndBlendChanges) {
-  // More textures than the device binds at once, switching every draw.
+TEST_F(GLDeviceTest, LargeDrawsAndManyTexturesKeepTheirOrder) {
   CompareScene(0xFF000000, [&](Device* d) {
-    std::vector<DeviceTexture*> tex;
-    for (int i = 0; i < 7; ++i)
-      tex.push_back(MakeTexture(d, 6, 6, [i](int x, int y) { return Translucent(x + i * 6, y + i); }));
-    for (int n = 0; n < 120; ++n) {
-      int i = (n * 5) % 7;
-      if (n % 17 == 0) d->SetBlend(n % 2 ? BLEND_ADD : BLEND_NORMAL);
-      if (n % 11 == 0) {
-        d->SetTexture(nullptr);
-        Vertex tri[3] = {V(n % 90, n % 60, 0x80FF00FF), V(n % 90 + 6, n % 60, 0x80FF00FF),
-                         V(n % 90, n % 60 + 6, 0x80FF00FF)};
-        d->Draw(PT_TRIANGLELIST, tri, 3);
-        continue;
-      }
-      d->SetTexture(tex[i]);
-      Sprite(d, tex[i], (n * 13) % 90, (n * 7) % 58, 6, 6);
-    }
-    for (DeviceTexture* t : tex) d->DestroyTexture(t);
-  });
-}
-
-TEST_F(GLDeviceTest, LargeDrawsSpanSeveralBatches) {
-  // Far more vertices than one batch holds, overlapping many times over:
-  // opaque colours that change with every primitive show any reordering.
-  CompareScene(0xFF000000, [&](Device* d) {
+    // Far more vertices than one batch holds, overlapping many times over:
+    // opaque colours that change with every primitive show any reordering.
     std::vector<Vertex> strip;
     for (int i = 0; i < 9000; ++i) {
       float x = (i % 90) + 0.25f * (i / 90 % 4);
@@ -322,6 +299,25 @@ TEST_F(GLDeviceTest, LargeDrawsSpanSeveralBatches) {
       list.push_back(V(x, y + 3, c));
     }
     d->Draw(PT_TRIANGLELIST, list.data(), static_cast<int>(list.size()));
+    // Then more textures than the device binds at once, switching every
+    // draw, between untextured shapes and blend changes.
+    std::vector<DeviceTexture*> tex;
+    for (int i = 0; i < 7; ++i)
+      tex.push_back(MakeTexture(d, 6, 6, [i](int x, int y) { return Translucent(x + i * 6, y + i); }));
+    for (int n = 0; n < 120; ++n) {
+      int i = (n * 5) % 7;
+      if (n % 17 == 0) d->SetBlend(n % 2 ? BLEND_ADD : BLEND_NORMAL);
+      if (n % 11 == 0) {
+        d->SetTexture(nullptr);
+        Vertex tri[3] = {V(n % 90, n % 60, 0x80FF00FF), V(n % 90 + 6, n % 60, 0x80FF00FF),
+                         V(n % 90, n % 60 + 6, 0x80FF00FF)};
+        d->Draw(PT_TRIANGLELIST, tri, 3);
+        continue;
+      }
+      d->SetTexture(tex[i]);
+      Sprite(d, tex[i], (n * 13) % 90, (n * 7) % 58, 6, 6);
+    }
+    for (DeviceTexture* t : tex) d->DestroyTexture(t);
   });
 }
 

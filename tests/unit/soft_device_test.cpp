@@ -171,11 +171,9 @@ TEST(SoftDraw, ModulateAndBlendModes) {
   Vertex q[4] = {V(-0.5f, 0.5f, 0x40FF0000), V(7.5f, 0.5f, 0x40FF0000), V(-0.5f, 1.5f, 0x40FF0000), V(7.5f, 1.5f, 0x40FF0000)};
   f.dev->Draw(PT_TRIANGLESTRIP, q, 4);
   auto px = f.Read();
-  uint32_t bg = 0xFF406080;
-  uint32_t src0 = soft::Modulate(0xC0FF8020u, 0x80FFFFFF);
-  EXPECT_EQ(px[0], soft::BlendPixel(bg, src0, BLEND_NORMAL));
-  EXPECT_EQ(px[4], soft::BlendPixel(bg, soft::Modulate(0xC0FF8020u, 0xFF80FF80), BLEND_ADD));
-  EXPECT_EQ(px[8], soft::BlendPixel(bg, 0x40FF0000, BLEND_ADD));  // untextured: the diffuse alone
+  EXPECT_EQ(px[0], 0xFF886C5Cu);  // texel alpha 0xC0 x 0x80 = 96 over the background
+  EXPECT_EQ(px[4], 0xFFA0C08Cu);  // add: the modulated texel weighted by its alpha 0xC0
+  EXPECT_EQ(px[8], 0xFF806080u);  // untextured: the diffuse alone, a quarter of red added
   f.dev->DestroyTexture(t);
 }
 
