@@ -264,9 +264,3 @@ TEST(FontFaces, MissingFaceFallsBackWithOneStderrLine) {
   for (uint8_t v : work) ink += v;
   EXPECT_GT(ink, 100);
 }
-
-TEST(FontFaces, DamagedFontFilesAreRefused) {
-  std::unique_ptr<FontFace> f;
-  EXPECT_EQ(OpenFontFace((std::string(QOR_FIXTURES) + "/font/truncated.otf").c_str(), 48, &f),
-            FontFaceStatus::FileCorrupt);
-}

@@ -5,13 +5,9 @@
 
 #include <string>
 
-#include "graphics/screen.h"
 #include "graphics/screen_internal.h"
 #include "graphics/texture.h"
-#include "host/binding.h"
-#include "host/modules.h"
 #include "image/font.h"
-#include "lua_harness.h"
 #include "fake_screen_lua.h"
 
 using namespace qor;

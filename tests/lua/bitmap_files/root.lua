@@ -34,7 +34,6 @@ g:gradation(0x00102030, 0xFFF0E0D0, true, true)
 g:save("rt.png")
 bitmap.load("rt.png"):save("rt2.png")
 g:save("noalpha.png", true)
-g:save("photo.jpg")
 assert(size(bitmap.load("noalpha.png")) == "5x3")
 
 local a = bitmap.create(3, 1)

@@ -49,7 +49,7 @@ assert(s:isplaying(), "a paused sound still counts as playing")
 s:resume()
 s:volume(-1000)
 s:pan(2000)
-wait(2)
+wait(1.4)  -- past the end of the 1.5 s file
 assert(s:isplaying(), "a looping sound keeps playing")
 s:stop()
 assert(s:isplaying() == false)
