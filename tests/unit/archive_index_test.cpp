@@ -92,12 +92,9 @@ TEST(ArchiveIndexParse, KeysAndNumbers) {
   EXPECT_EQ(ArchiveLookupKey("Data/Title.PNG"), "data\\title.png");
   // Bytes above 0x7F (CP932 lead bytes, UTF-8) are left alone whatever the locale.
   EXPECT_EQ(ArchiveIndexKey("\x83\x41\xC3\x89"), "\x83\x61\xC3\x89");
-  EXPECT_EQ(ArchiveNumberFromName("00.qar"), 0);
-  EXPECT_EQ(ArchiveNumberFromName("dir/37.QAR"), 37);
-  EXPECT_EQ(ArchiveNumberFromName("7.qar"), -1);
-  EXPECT_EQ(ArchiveNumberFromName("100.qar"), -1);
-  EXPECT_EQ(ArchiveNumberFromName("ab.qar"), -1);
-  EXPECT_EQ(ArchiveNumberFromName("00.zip"), -1);
+  const std::pair<const char*, int> numbers[] = {{"00.qar", 0},   {"dir/37.QAR", 37}, {"7.qar", -1},
+                                                 {"100.qar", -1}, {"ab.qar", -1},     {"00.zip", -1}};
+  for (const auto& [name, n] : numbers) EXPECT_EQ(ArchiveNumberFromName(name), n) << name;
 }
 
 // Builds archives in a temporary folder that becomes the current directory.
@@ -171,9 +168,10 @@ TEST_F(ArchiveFolder, LaterEntriesAndHigherArchivesWin) {
   EXPECT_STREQ(m.file, "03.qar");
 }
 
+// An upper-case file name is an archive; a folder named like one is not.
 TEST_F(ArchiveFolder, FileNameCaseAndFoldersNamedLikeArchives) {
   Write("02.QAR", 2, {{"a.txt", "upper-case archive name"}});
-  ASSERT_EQ(0, mkdir("05.qar", 0755));  // a folder is no archive
+  ASSERT_EQ(0, mkdir("05.qar", 0755));
   LoadArchiveIndex();
   EXPECT_EQ(Read("A.TXT"), "upper-case archive name");
   ArchiveMember m;
