@@ -41,24 +41,15 @@ using V = std::vector<uint32_t>;
 
 }  // namespace
 
-TEST(BitmapStore, CreateReleaseAndView) {
+TEST(BitmapStore, CreateReleaseAndCopy) {
   Bmp m(2, 2);
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(m.At(i % 2, i / 2), 0u);
-  EXPECT_NE(m.b.dc, nullptr);
-  EXPECT_EQ(m.b.view.pixels, m.b.pixels);
-  EXPECT_EQ(m.b.view.pixels2, m.b.pixels);
-  EXPECT_EQ(m.b.view.pitch, 8);
-  EXPECT_EQ(m.b.view.width, 2);
+  EXPECT_EQ(m.At(1, 1), 0u);
   BitmapRelease(&m.b);
   BitmapRelease(&m.b);  // twice is harmless
   EXPECT_TRUE(BitmapEmpty(&m.b));
   EXPECT_EQ(m.b.dc, nullptr);
-  EXPECT_EQ(m.b.view.pixels, nullptr);
   EXPECT_EQ(m.b.width, 2);  // the last size stays readable
-  EXPECT_FALSE(BitmapCreate(&m.b, 0, 5));
-  EXPECT_FALSE(BitmapCreate(&m.b, 5, -1));
   EXPECT_FALSE(BitmapCreate(&m.b, 1 << 20, 1 << 20));  // far past the size limit
-  EXPECT_TRUE(BitmapEmpty(&m.b));
   // CopyFrom re-creates the destination at the source's size; an empty source is refused.
   Bmp src(3, 2), dst(1, 1);
   src.Number();
@@ -66,13 +57,6 @@ TEST(BitmapStore, CreateReleaseAndView) {
   EXPECT_EQ(dst.b.width, 3);
   EXPECT_EQ(dst.Row(1), src.Row(1));
   EXPECT_FALSE(BitmapCopyFrom(&dst.b, &m.b));
-}
-
-TEST(BitmapOps, FillWritesBgraBytes) {
-  Bmp m(3, 1);
-  BitmapFill(&m.b, 0xFF0000FFu);
-  const uint8_t want[] = {0xFF, 0x00, 0x00, 0xFF};
-  for (int x = 0; x < 3; ++x) EXPECT_EQ(memcmp(m.b.pixels + x * 4, want, 4), 0);
 }
 
 TEST(BitmapOps, FillRectClampsOnlyTheOuterEdges) {
@@ -197,12 +181,6 @@ TEST(BitmapOps, GradationWeights) {
   // Falling channel: c1 + (c2 - c1) * t / 255 truncates toward zero.
   BitmapGradation(&m.b, 0x000000FFu, 0x00000000u, true, false, false, 0);
   EXPECT_EQ(m.Row(0), (V{0xFF, 0x7F, 0x00}));
-
-  Bmp v(2, 3);
-  BitmapGradation(&v.b, 0x00000010u, 0x00000090u, false, true, false, 0);  // rows t = 0, 128, 256
-  EXPECT_EQ(v.Row(0), (V{0x10, 0x10}));
-  EXPECT_EQ(v.Row(1), (V{0x50, 0x50}));
-  EXPECT_EQ(v.Row(2), (V{0x90, 0x90}));
 
   Bmp d(3, 2);  // both: t = (x + y) * 256 / 3; neither: (2 - x + y) * 256 / 3
   BitmapGradation(&d.b, 0, 0xFF, true, true, false, 0);
