@@ -1,6 +1,7 @@
 # Compares two 8-bit RGB/RGBA PNG files pixel by pixel (colour only).
 # usage: pngdiff.py A.png B.png TOLERANCE [OUTLIERS]
 # exit 0 when at most OUTLIERS pixels (default 0) have a channel differing by more than TOLERANCE
+# Other checks import decode() from it: (width, height, rows of (R, G, B)).
 import struct, sys, zlib
 
 
@@ -37,15 +38,16 @@ def decode(path):
     return w, h, rows
 
 
-wa, ha, a = decode(sys.argv[1])
-wb, hb, b = decode(sys.argv[2])
-tol = int(sys.argv[3])
-outliers = int(sys.argv[4]) if len(sys.argv) > 4 else 0
-if (wa, ha) != (wb, hb):
-    sys.exit("size %dx%d, golden %dx%d" % (wa, ha, wb, hb))
-bad = [(x, y, a[y][x], b[y][x]) for y in range(ha) for x in range(wa)
-       if max(abs(p - q) for p, q in zip(a[y][x], b[y][x])) > tol]
-for x, y, p, q in bad[:5]:
-    print("pixel %d,%d: %s, golden %s" % (x, y, p, q))
-if len(bad) > outliers:
-    sys.exit("%d pixels differ by more than %d" % (len(bad), tol))
+if __name__ == "__main__":
+    wa, ha, a = decode(sys.argv[1])
+    wb, hb, b = decode(sys.argv[2])
+    tol = int(sys.argv[3])
+    outliers = int(sys.argv[4]) if len(sys.argv) > 4 else 0
+    if (wa, ha) != (wb, hb):
+        sys.exit("size %dx%d, golden %dx%d" % (wa, ha, wb, hb))
+    bad = [(x, y, a[y][x], b[y][x]) for y in range(ha) for x in range(wa)
+           if max(abs(p - q) for p, q in zip(a[y][x], b[y][x])) > tol]
+    for x, y, p, q in bad[:5]:
+        print("pixel %d,%d: %s, golden %s" % (x, y, p, q))
+    if len(bad) > outliers:
+        sys.exit("%d pixels differ by more than %d" % (len(bad), tol))
