@@ -30,8 +30,6 @@ assert(select("#", E.utf8_to_ansi()) == 0 and select("#", E.ansi_to_utf8()) == 0
 assert(E.utf8_to_ansi(5) == "5")
 assert(not pcall(E.ansi_to_utf8, true))
 
--- Full-width forms.
+-- Full-width forms (the mapping itself is encoding_zenkaku_test's).
 assert(E.zenkaku("Abc 123") == "Ａｂｃ　１２３")
-assert(E.zenkaku("ｶﾞﾊﾟｿｺﾝ") == "ガパソコン", E.zenkaku("ｶﾞﾊﾟｿｺﾝ"))
-assert(E.zenkaku("☃") == "？")
 console.print("ok")
