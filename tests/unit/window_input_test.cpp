@@ -10,17 +10,14 @@ namespace {
 int Vk(const char* name) { return KeyNameToVirtualKey(name, strlen(name)); }
 }  // namespace
 
-// getkey's names, spellings and the codes they meet on. (Which keyboard keys
-// a code reads is covered by the window_keys scenario.)
-TEST(KeyNames, SpellingsMeetOnOneCodeAndOddNamesFindNothing) {
+// The everyday spellings (space, " ", a/A, return/enter, the locks, F12, TAB
+// refused) are read back through gui.getkey by the window_keys scenario.
+TEST(KeyNames, OddNamesFindNothing) {
   struct Case {
     const char* name;
     int vk;
   } cases[] = {
-      {"space", 0x20}, {"Space", 0x20}, {" ", 0x20}, {"a", 'A'}, {"A", 'A'}, {"1", '1'},
-      {"return", 0x0D}, {"ENTER", 0x0D}, {"f1", 0x70}, {"F12", 0x7B}, {"PageDown", 0x22},
-      {"capslock", kVkCapsLock}, {"NumLock", kVkNumLock}, {"scrolllock", kVkScrollLock},
-      {"TAB", kVkNone}, {"", kVkNone}, {"F13", kVkNone}, {"SPACEBAR", kVkNone},
+      {"", kVkNone}, {"F13", kVkNone}, {"SPACEBAR", kVkNone},
       {"\xE9", 0xE9},  // a high byte is not case-mapped and stays its own code
   };
   for (const Case& c : cases) EXPECT_EQ(Vk(c.name), c.vk) << c.name;
@@ -119,22 +116,18 @@ TEST(InputScript, MistakesNameTheLine) {
     const char* want;
   } cases[] = {
       {"x keydown a\n", "line 1: a line starts with a frame number"},
-      {"-1 close\n", "line 1: a line starts with a frame number"},
       {"\n\n2\n", "line 3: an event must follow"},
       {"1 jump\n", "line 1: unknown event \"jump\""},
       {"1 keydown\n", "line 1: keydown takes 1 argument, not 0"},
       {"1 keydown nosuchkey\n", "unknown key name \"nosuchkey\""},
-      {"1 mousemove 1\n", "mousemove takes 2 arguments"},
       {"1 mousemove 1 two\n", "two whole numbers"},
       {"1 buttondown middle\n", "left or right"},
       {"1 wheel sideways\n", "up or down"},
       {"1 drop\n", "at least one file"},
-      {"1 close now\n", "close takes 0 arguments"},
       {"1 drop \"open\n", "unterminated"},
       {"99999999999 close\n", "frame number"},
       // bytes of a binary file are shown escaped, never raw
       {"1 k\x01y\xff\n", "unknown event \"k\\x01y\\xFF\""},
-      {"\x1b[2J close\n", "not \"\\x1B[2J\""},
   };
   for (const Case& c : cases) {
     std::vector<ScriptedEvent> ev;
