@@ -13,6 +13,7 @@
 #include "image/image_io.h"
 #include "image/jpeg_codec.h"
 #include "image/png_codec.h"
+#include "platform/paths.h"
 
 using namespace qor;
 
@@ -43,11 +44,7 @@ std::string TempName(const char* base) {
 
 std::vector<uint8_t> ReadAll(const std::string& path) {
   std::vector<uint8_t> out;
-  FILE* f = fopen(path.c_str(), "rb");
-  if (!f) return out;
-  int c;
-  while ((c = fgetc(f)) != EOF) out.push_back(uint8_t(c));
-  fclose(f);
+  platform::ReadWholeFile(path, &out);
   return out;
 }
 

@@ -3,12 +3,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "host/bootlog.h"
 #include "host/engine.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 #include "scratch_dir.h"
 
@@ -23,10 +22,9 @@ class BootLog : public test::InScratchDir {
     InScratchDir::TearDown();
   }
   static std::string Log() {
-    std::ifstream f("qordxbootlog.txt", std::ios::binary);
-    std::stringstream ss;
-    ss << f.rdbuf();
-    return ss.str();
+    std::string s;
+    platform::ReadWholeFile("qordxbootlog.txt", &s);
+    return s;
   }
 };
 
@@ -38,10 +36,7 @@ const char kSep[] = "---------------------------\r\n";
 // check; screen_bootlog compares a whole run's log with its expected text.
 TEST_F(BootLog, HeaderSectionsAndLinesAreCp932WithCrLf) {
   g_logEnabled = true;
-  {
-    std::ofstream old("qordxbootlog.txt");
-    old << "an earlier run\n";
-  }
+  Write("qordxbootlog.txt", "an earlier run\n");
   StartBootLog();
   WriteBootLog("ウィンドウ作成を開始します。%d", 42);
   EndBootLog();

@@ -58,16 +58,12 @@ TEST_F(FontLua, TargetsBoundsAndMessages) {
   for (const char* m : {"put", "putgradation"}) {
     std::string msg = std::string("Font:") + m + "の第一引数はテクスチャもしくはビットマップです。";
     std::string call = std::string("f:") + m + "(";
-    Fails((call + "{}, 65, 0, 0, 1, 2)").c_str(), msg);
     Fails((call + "f, 65, 0, 0, 1, 2)").c_str(), msg);
-    Fails((call + "io.stdout, 65, 0, 0, 1, 2)").c_str(), msg);
     Fails((call + "newproxy(), 65, 0, 0, 1, 2)").c_str(), msg);  // a userdata without a metatable
     // The cell fits exactly at the far edges; one pixel further is refused.
     Ok((call + "t, 65, 12, 2, 1, 2) " + call + "b, 65, 12, 2, 1, 2)").c_str());
     Fails((call + "t, 65, 13, 0, 1, 2)").c_str(), "文字がテクスチャをはみ出しました。");
     Fails((call + "t, 65, 0, 3, 1, 2)").c_str(), "文字がテクスチャをはみ出しました。");
-    Fails((call + "t, 65, -1, 0, 1, 2)").c_str(), "文字がテクスチャをはみ出しました。");
-    Fails((call + "b, 65, 13, 0, 1, 2)").c_str(), "文字がビットマップをはみ出しました。");
     Fails((call + "b, 65, 0, -1, 1, 2)").c_str(), "文字がビットマップをはみ出しました。");
     Fails((call + "b, 65, 0, 2147483647, 1, 2)").c_str(), "文字がビットマップをはみ出しました。");
     Fails((call + "b, 'x', 0, 0, 1, 2)").c_str(), "bad argument #2 to");

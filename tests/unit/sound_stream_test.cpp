@@ -17,6 +17,7 @@
 #include "media/ogg_thread.h"
 #include "media/pcm_source.h"
 #include "media/sound_clock.h"
+#include "platform/paths.h"
 
 namespace qor {
 namespace {
@@ -46,11 +47,7 @@ std::vector<int16_t> DecodeOgg(const std::string& path) {
 
 std::vector<uint8_t> ReadFile(const std::string& path) {
   std::vector<uint8_t> bytes;
-  FILE* f = fopen(path.c_str(), "rb");
-  if (!f) return bytes;
-  int c;
-  while ((c = fgetc(f)) != EOF) bytes.push_back(uint8_t(c));
-  fclose(f);
+  platform::ReadWholeFile(path, &bytes);
   return bytes;
 }
 
