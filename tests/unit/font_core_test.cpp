@@ -1,6 +1,6 @@
-// The font core: the exact 3 x 3 coverage filter, the integer blends and
-// gradient weights, golden coverage of glyphs from a pinned font file, the
-// one-glyph cache, and face selection through the alias table.
+// The font core: the integer blends and gradient weights, golden coverage of
+// glyphs from a pinned font file (which pins the 3 x 3 coverage filter too),
+// the one-glyph cache, and face selection through the alias table.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -36,30 +36,6 @@ std::vector<std::string> Levels(const UFont& f) {
 }
 
 }  // namespace
-
-TEST(FontFilter, WeightsEachWorkPixelAndScalesTo255) {
-  const int weights[3][3] = {{1, 2, 1}, {2, 3, 2}, {1, 2, 1}};
-  uint8_t work[3 * 8] = {};  // one cell: 3 x 3 work pixels, rows 8 bytes apart
-  uint8_t cov = 0;
-  for (int j = 0; j < 3; ++j)
-    for (int i = 0; i < 3; ++i) {
-      memset(work, 0, sizeof work);
-      work[j * 8 + i] = 1;
-      FilterCoverage(work, 8, 1, 1, &cov);
-      EXPECT_EQ(cov, weights[j][i] * 17) << i << "," << j;
-    }
-  for (int j = 0; j < 3; ++j) memset(work + j * 8, 7, 3);  // any index above 0 counts
-  FilterCoverage(work, 8, 1, 1, &cov);
-  EXPECT_EQ(cov, 255);
-
-  // Two cells side by side read their own columns.
-  uint8_t wide[3 * 8] = {};
-  wide[0 * 8 + 3] = wide[1 * 8 + 4] = 1;  // second cell: corner + centre
-  uint8_t two[2] = {};
-  FilterCoverage(wide, 8, 2, 1, two);
-  EXPECT_EQ(two[0], 0);
-  EXPECT_EQ(two[1], 4 * 17);
-}
 
 // The formula as written, one pixel: what the fast cell loops must equal.
 static void ReferenceBlend(uint8_t* px, const int text[3], int alpha, int c) {
