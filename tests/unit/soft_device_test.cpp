@@ -150,15 +150,6 @@ TEST(SoftDraw, ModulateAndBlendModes) {
   f.dev->DestroyTexture(t);
 }
 
-TEST(SoftDraw, InterpolatesVertexColours) {
-  Fixture f(11, 1);
-  Vertex q[4] = {V(-0.5f, -0.5f, 0xFF000000), V(10.5f, -0.5f, 0xFF0000FF), V(-0.5f, 0.5f, 0xFF000000),
-                 V(10.5f, 0.5f, 0xFF0000FF)};
-  f.dev->Draw(PT_TRIANGLESTRIP, q, 4);
-  auto px = f.Read();
-  for (int x = 0; x < 11; ++x) EXPECT_EQ(px[x] & 255, uint32_t(std::floor((x + 0.5) * 255 / 11 + 0.5))) << x;
-}
-
 // Which pixel a point or line lights is raster_rules_test's part; this checks
 // the device draws through those rules: a strip's joints once, a line's end left out.
 TEST(SoftDraw, LinesFollowTheRasterRules) {

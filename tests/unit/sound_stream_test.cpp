@@ -241,18 +241,14 @@ std::string WriteRegion(const std::vector<uint8_t>& bytes, const char* name) {
   return path;
 }
 
-TEST(SoundStream, ArchiveMembersPlayLikeLooseFiles) {
-  const std::string wav = Fixture("tone_44100_s16.wav"), ogg = Fixture("plain_1500ms.ogg");
-  const auto wavBytes = ReadFile(wav), oggBytes = ReadFile(ogg);
-  const std::string wavRegion = WriteRegion(wavBytes, "sound_region.wav.bin");
+// A WAV member played to its end from an archive is the sound_capture scenario.
+TEST(SoundStream, LoopingOggMemberSeeksInsideTheMember) {
+  const std::string ogg = Fixture("plain_1500ms.ogg");
+  const auto oggBytes = ReadFile(ogg);
   const std::string oggRegion = WriteRegion(oggBytes, "sound_region.ogg.bin");
-  const auto wavData = WavSamples(wav), oggData = DecodeOgg(ogg);
-  // The loose WAV played to its end is compared in the double-speed test above.
-  EXPECT_TRUE(Plays(PlayFor(Member(wavRegion, 12345, uint32_t(wavBytes.size())), 44100, false, 0, 0), wavData, true));
-  // A looping Ogg member seeks inside the member to start again.
+  const auto oggData = DecodeOgg(ogg);
   EXPECT_TRUE(Plays(PlayFor(Member(oggRegion, 12345, uint32_t(oggBytes.size())), 44100, true, 0, 3200),
                     Then(oggData, oggData)));
-  remove(wavRegion.c_str());
   remove(oggRegion.c_str());
 }
 
