@@ -5,11 +5,7 @@ has "empty-save pics/truncated.png" "空のビットマップをセーブしよ�
 printf '%s\n' "$out" | grep -qx "files ok"
 # Archived and loose copies decode to the same pixels.
 for n in rgba.png rgb.png block.jpg grey.png palette.png rgb16.png interlaced.png; do cmp "loose_$n.png" "packed_$n.png"; done
-cmp rt.png rt2.png
-# Colour type byte of the header: 6 = RGBA, 2 = RGB.
-ct() { od -An -tu1 -j25 -N1 "$1" | tr -d ' '; }
-[ "$(ct rt.png)" = 6 ]
-[ "$(ct noalpha.png)" = 2 ]
+[ "$(od -An -tu1 -j25 -N1 noalpha.png | tr -d ' ')" = 2 ]  # colour type RGB
 [ "$(od -An -tx1 a.arl | tr -d ' \n')" = 010703 ]
 [ "$(od -An -tx1 b.ARL | tr -d ' \n')" = 0401020302 ]
 [ ! -e never.png ]

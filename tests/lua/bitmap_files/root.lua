@@ -28,11 +28,9 @@ for _, name in ipairs({"loose/truncated.png", "pics/truncated.png", "loose/bitfl
   expect_error("empty-save " .. name, function() b:save("never.png") end)
 end
 
--- Save and load back.
+-- Saving without alpha (the PNG round trip itself is bitmap_codec_test's).
 local g = bitmap.create(5, 3)
 g:gradation(0x00102030, 0xFFF0E0D0, true, true)
-g:save("rt.png")
-bitmap.load("rt.png"):save("rt2.png")
 g:save("noalpha.png", true)
 assert(size(bitmap.load("noalpha.png")) == "5x3")
 
