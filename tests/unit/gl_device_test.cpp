@@ -379,52 +379,46 @@ TEST_F(GLDeviceTest, PresentScalesTheFrameIntoTheWindowByOneRule) {
   auto glRead = reinterpret_cast<void (*)(int, int, int, int, unsigned, unsigned, void*)>(
       SDL_GL_GetProcAddress("glReadPixels"));
   ASSERT_TRUE(glBind && glRead);
-  auto drawAndPresent = [&](Device* d) {
-    DeviceTexture* t = MakeTexture(d, fw, fh, checker);
-    d->BeginScene();
-    d->SetTexture(t);
-    Sprite(d, t, 0, 0, fw, fh);
-    d->EndScene();
-    EXPECT_TRUE(d->Present());
-    d->DestroyTexture(t);
+  // What a window of ww x wh shows after one present, top row first, as
+  // 0xFFRRGGBB. One device at a time: SDL may keep a window surface with a GL
+  // context of its own.
+  auto shown = [&](bool gl, int ww, int wh) {
+    std::vector<uint32_t> px(static_cast<size_t>(ww) * wh), bottomUp(px.size());
+    std::string err;
+    if (gl) setenv("QOR_GL_SHOW_OFFSCREEN", "1", 1);  // the offscreen driver normally skips the window copy
+    SDL_Window* window = SDL_CreateWindow("shown", 0, 0, ww, wh, SDL_WINDOW_HIDDEN | (gl ? SDL_WINDOW_OPENGL : 0));
+    std::unique_ptr<Device> d;
+    if (window) d = gl ? CreateGLDevice(window, fw, fh, &err) : CreateSoftDevice(window, fw, fh, &err);
+    unsetenv("QOR_GL_SHOW_OFFSCREEN");
+    EXPECT_TRUE(d) << err << SDL_GetError();
+    if (d) {
+      DeviceTexture* t = MakeTexture(d.get(), fw, fh, checker);
+      d->BeginScene();
+      d->SetTexture(t);
+      Sprite(d.get(), t, 0, 0, fw, fh);
+      d->EndScene();
+      EXPECT_TRUE(d->Present());
+      d->DestroyTexture(t);
+      SDL_Surface* surface = gl ? nullptr : SDL_ConvertSurfaceFormat(SDL_GetWindowSurface(window), SDL_PIXELFORMAT_ARGB8888, 0);
+      if (gl) {
+        glBind(0x8CA8 /* GL_READ_FRAMEBUFFER */, 0);
+        glRead(0, 0, ww, wh, 0x80E1 /* GL_BGRA */, 0x1401 /* GL_UNSIGNED_BYTE */, bottomUp.data());
+      }
+      for (int y = 0; y < wh; ++y)
+        for (int x = 0; x < ww; ++x)
+          px[y * ww + x] = 0xFF000000u | (gl ? bottomUp[(wh - 1 - y) * ww + x]
+                                             : reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(surface->pixels) + y * surface->pitch)[x]);
+      SDL_FreeSurface(surface);
+    }
+    d.reset();
+    if (window) SDL_DestroyWindow(window);
+    return px;
   };
   const int sizes[][2] = {{fw, fh}, {96, 72}, {150, 100}, {40, 30}};
   for (const auto& size : sizes) {
     const int ww = size[0], wh = size[1];
     SCOPED_TRACE(testing::Message() << ww << "x" << wh);
-    // What each window shows, top row first, as 0xFFRRGGBB. One device at a
-    // time: SDL may keep a window surface with a GL context of its own.
-    std::vector<uint32_t> softShown(static_cast<size_t>(ww) * wh), glShown(softShown.size()), bottomUp(softShown.size());
-    std::string err;
-    SDL_Window* window = SDL_CreateWindow("soft", 0, 0, ww, wh, SDL_WINDOW_HIDDEN);
-    ASSERT_TRUE(window) << SDL_GetError();
-    std::unique_ptr<Device> d = CreateSoftDevice(window, fw, fh, &err);
-    ASSERT_TRUE(d) << err;
-    drawAndPresent(d.get());
-    SDL_Surface* shown = SDL_ConvertSurfaceFormat(SDL_GetWindowSurface(window), SDL_PIXELFORMAT_ARGB8888, 0);
-    ASSERT_TRUE(shown);
-    for (int y = 0; y < wh; ++y)
-      for (int x = 0; x < ww; ++x)
-        softShown[y * ww + x] = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(shown->pixels) + y * shown->pitch)[x] | 0xFF000000u;
-    SDL_FreeSurface(shown);
-    d.reset();
-    SDL_DestroyWindow(window);
-
-    // The offscreen driver normally skips the window copy; force it.
-    setenv("QOR_GL_SHOW_OFFSCREEN", "1", 1);
-    window = SDL_CreateWindow("gl", 0, 0, ww, wh, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    ASSERT_TRUE(window) << SDL_GetError();
-    d = CreateGLDevice(window, fw, fh, &err);
-    unsetenv("QOR_GL_SHOW_OFFSCREEN");
-    ASSERT_TRUE(d) << err;
-    drawAndPresent(d.get());
-    glBind(0x8CA8 /* GL_READ_FRAMEBUFFER */, 0);
-    glRead(0, 0, ww, wh, 0x80E1 /* GL_BGRA */, 0x1401 /* GL_UNSIGNED_BYTE */, bottomUp.data());
-    for (int y = 0; y < wh; ++y)
-      for (int x = 0; x < ww; ++x) glShown[y * ww + x] = bottomUp[(wh - 1 - y) * ww + x] | 0xFF000000u;
-    d.reset();
-    SDL_DestroyWindow(window);
-
+    const std::vector<uint32_t> softShown = shown(false, ww, wh), glShown = shown(true, ww, wh);
     int bad = 0;
     for (int y = 0; y < wh; ++y)
       for (int x = 0; x < ww; ++x) {
