@@ -62,6 +62,10 @@ class MovieLua : public test::InScratchDir {
     usleep(40000);
     clock.Advance(ms);
   }
+  void Render(uint32_t ms) {
+    Step(ms);
+    Ok("movie.render()");
+  }
   uint32_t Pixel(int x = 10, int y = 10) {
     const UTexture* t = g_movieTexture;
     return reinterpret_cast<const uint32_t*>(t->surface->pixels + size_t(y) * t->surface->pitch)[x];
@@ -93,12 +97,11 @@ TEST_F(MovieLua, RenderCopiesTheFrameDueByTheClockAtMostEvery16Ms) {
   Step(100);  // 360 ms
   Ok("assert(movie.render())");
   EXPECT_EQ(Shown(), 3);
-  for (int i = 0; i < 6; ++i) Step(300), Ok("movie.render()");
+  for (int i = 0; i < 6; ++i) Render(300);
   EXPECT_EQ(Shown(), 19);
   Ok("assert(not movie.isplaying())");
   Ok("movie.reset(); assert(movie.isplaying())");
-  Step(17);
-  Ok("movie.render()");
+  Render(17);
   EXPECT_EQ(Shown(), 0);
   Ok("movie.close(); movie.close(); t = nil; collectgarbage()");
   EXPECT_EQ(g_movieTexture, nullptr);
@@ -110,8 +113,7 @@ TEST_F(MovieLua, LoopingTextureRewindsAFinishedMovie) {
   int last = 0;
   bool wrapped = false;
   for (int i = 0; i < 12 && !wrapped; ++i) {
-    Step(250);
-    Ok("movie.render()");
+    Render(250);
     wrapped = Shown() < last;
     last = Shown();
   }
@@ -123,10 +125,8 @@ TEST_F(MovieLua, LoopingTextureRewindsAFinishedMovie) {
 TEST_F(MovieLua, AlphaComesFromTheStreamOrIsOpaque) {
   auto frame3Alpha = [&](const char* open) {
     Ok(open);
-    Step(17);
-    Ok("movie.render()");
-    Step(350);
-    Ok("movie.render()");
+    Render(17);
+    Render(350);
     EXPECT_EQ(Shown(), 3) << open;
     const int a = Alpha();
     Ok("movie.close()");
@@ -156,17 +156,13 @@ TEST_F(MovieLua, PackAlphaFollowsThePicturesOwnFrameIndexClampedToThePack) {
   Ok("t = texture.load(':moviealpha(count.mp4|all.pak)')");
   EXPECT_EQ(Alpha(), 5);
   for (int i = 0; i < 6; ++i) {
-    Step(300);
-    Ok("movie.render()");
+    Render(300);
     EXPECT_EQ(Alpha(), 10 * Shown() + 5) << "frame " << Shown();
   }
   Ok("t:delete(); t = texture.load(':moviealpha(count.mp4|three.pak)')");
-  Step(17);
-  Ok("movie.render()");
-  Step(250);
-  Ok("movie.render()");
-  Step(250);
-  Ok("movie.render()");
+  Render(17);
+  Render(250);
+  Render(250);
   EXPECT_EQ(Shown(), 5);
   EXPECT_EQ(Alpha(), 25);  // the pack's last entry
 }
@@ -235,15 +231,14 @@ TEST_F(MovieLua, AMovieThatNeverStartsRaisesInsteadOfWaiting) {
 TEST_F(MovieLua, DeviceResetReopensTheMovieFromItsStart) {
   Ok("t = texture.load(':movie(count.mp4)')");
   UTexture* t = g_movieTexture;
-  for (int i = 0; i < 2; ++i) Step(300), Ok("movie.render()");
+  for (int i = 0; i < 2; ++i) Render(300);
   EXPECT_EQ(Shown(), 6);
   EXPECT_EQ(ResetDevice(), GfxStatus::Ok);
   EXPECT_EQ(g_movieTexture, t);
   Step(17);
   Ok("assert(movie.isplaying()); movie.render()");
   EXPECT_EQ(Shown(), 0);
-  Step(300);
-  Ok("movie.render()");
+  Render(300);
   EXPECT_EQ(Shown(), 3);
   // Re-creating the fed texture closes the movie; another can open.
   Ok("t:delete(); t = movie.open('count.mp4', 0)");
@@ -253,8 +248,7 @@ TEST_F(MovieLua, SoundPlaysIntoTheMixerAndClocksThePictures) {
   UMixer mixer(44100);
   SetMovieBackend(&mixer, &clock);
   Ok("t = movie.open('sound.mp4', 0)");
-  Step(17);
-  Ok("movie.render()");
+  Render(17);
   EXPECT_EQ(Shown(), 0);
   usleep(50000);
   std::vector<int16_t> out(2 * 441);
