@@ -68,6 +68,14 @@ lua_State* Screen::L = nullptr;
 
 Vertex V(float x, float y, uint32_t c = 0xFFFFFFFF) { return Vertex{x, y, 0, 1, c, 0, 0}; }
 
+// An untextured rectangle over pixels [x0, x1) x [y0, y1) of the game screen.
+void Rect(float x0, float y0, float x1, float y1, uint32_t c = 0xFFFFFFFF) {
+  x0 -= 0.5f, y0 -= 0.5f, x1 -= 0.5f, y1 -= 0.5f;  // pixel edges
+  Vertex q[4] = {V(x0, y0, c), V(x1, y0, c), V(x0, y1, c), V(x1, y1, c)};
+  UnbindTexture();
+  DrawPrimitives(PT_TRIANGLESTRIP, 2, q);
+}
+
 }  // namespace
 
 // The draw messages before gui.create are checked by tests/lua/screen_messages.
@@ -126,12 +134,7 @@ TEST_F(Screen, WindowedClearLeavesTheLastColumnAndRow) {
 
 TEST_F(Screen, BeginSceneRestoresNormalBlendAndUntexturedDraws) {
   Create();
-  auto halfQuad = [] {
-    Vertex q[4] = {V(-0.5f, -0.5f, 0x80FF0000), V(3.5f, -0.5f, 0x80FF0000), V(-0.5f, 3.5f, 0x80FF0000),
-                   V(3.5f, 3.5f, 0x80FF0000)};
-    UnbindTexture();
-    DrawPrimitives(PT_TRIANGLESTRIP, 2, q);
-  };
+  auto halfQuad = [] { Rect(0, 0, 4, 4, 0x80FF0000); };
   Run("draw.beginscene() draw.blend(1)");
   EXPECT_EQ(g_screen.blend, BLEND_ADD);
   halfQuad();
@@ -159,9 +162,7 @@ TEST_F(Screen, StretchedModeMapsIntoTheLetterbox) {
   }
 
   Run("draw.beginscene()");
-  Vertex q[4] = {V(-0.5f, -0.5f), V(639.5f, -0.5f), V(-0.5f, 479.5f), V(639.5f, 479.5f)};
-  UnbindTexture();
-  DrawPrimitives(PT_TRIANGLESTRIP, 2, q);
+  Rect(0, 0, 640, 480);
   auto px = Read();
   // The whole screen becomes exactly the 1440 x 1080 picture between two black bars.
   for (int y : {0, 540, 1079}) {
@@ -200,9 +201,7 @@ TEST_F(Screen, FailedPresentRecoversAndTheNextFrameDraws) {
   EXPECT_FALSE(g_screen.modeChanging);
   EXPECT_EQ(g_screen.device->BackWidth(), 640);
   Run("draw.beginscene()");
-  Vertex q[4] = {V(-0.5f, -0.5f), V(0.5f, -0.5f), V(-0.5f, 0.5f), V(0.5f, 0.5f)};
-  UnbindTexture();
-  DrawPrimitives(PT_TRIANGLESTRIP, 2, q);
+  Rect(0, 0, 1, 1);
   Run("assert(draw.endscene() == true)");
   std::vector<uint32_t> front(640 * 480);
   g_screen.device->ReadFrontBuffer(front.data(), 640 * 4);
@@ -274,10 +273,7 @@ TEST_F(Screen, ShutdownWritesTheLastPresentedFrame) {
   remove(file.c_str());
   g_options.screenshot = file;
   Run("draw.beginscene(0, 0, 0, 0)");
-  Vertex q[4] = {V(9.5f, 19.5f, 0xFF204080), V(11.5f, 19.5f, 0xFF204080), V(9.5f, 20.5f, 0xFF204080),
-                 V(11.5f, 20.5f, 0xFF204080)};
-  UnbindTexture();
-  DrawPrimitives(PT_TRIANGLESTRIP, 2, q);
+  Rect(10, 20, 12, 21, 0xFF204080);
   Run("assert(draw.endscene())");
   Run("draw.beginscene(0, 0, 0, 0)");  // a frame begun but never presented is not the screenshot
   g_screen.device->Clear(nullptr, 0xFFFFFFFF);
