@@ -108,18 +108,14 @@ TEST(FontBlend, CoverageZeroNeverChangesAPixel) {
 }
 
 TEST(FontBlend, GradientWeightsAtTheCorners) {
-  EXPECT_EQ(GradationWeight(0, 5, 16, 16, true, false), 0);
-  EXPECT_EQ(GradationWeight(15, 5, 16, 16, true, false), 256);
-  EXPECT_EQ(GradationWeight(7, 0, 16, 10, false, true), 0);
-  EXPECT_EQ(GradationWeight(7, 9, 16, 10, false, true), 256);
-  EXPECT_EQ(GradationWeight(0, 0, 16, 10, true, true), 0);
-  EXPECT_EQ(GradationWeight(15, 9, 16, 10, true, true), 256);
-  EXPECT_EQ(GradationWeight(15, 0, 16, 10, false, false), 0);  // top right: colour1
-  EXPECT_EQ(GradationWeight(0, 9, 16, 10, false, false), 256);  // bottom left: colour2
-  EXPECT_EQ(GradationWeight(5, 5, 16, 16, true, false), 85);    // 5 * 256 / 15
-  // A cell with no extent along the gradient stays at colour1 instead of dividing by zero.
-  EXPECT_EQ(GradationWeight(0, 3, 1, 8, true, false), 0);
-  EXPECT_EQ(GradationWeight(0, 0, 1, 1, false, false), 0);
+  // {x, y, w, h, horizontal, vertical, weight}: colour1 (0) and colour2 (256) at
+  // the ends of each direction; the anti-diagonal runs from the top right.
+  const int corners[][7] = {{0, 5, 16, 16, 1, 0, 0},   {15, 5, 16, 16, 1, 0, 256}, {7, 0, 16, 10, 0, 1, 0},
+                            {7, 9, 16, 10, 0, 1, 256}, {0, 0, 16, 10, 1, 1, 0},   {15, 9, 16, 10, 1, 1, 256},
+                            {15, 0, 16, 10, 0, 0, 0},  {0, 9, 16, 10, 0, 0, 256},
+                            // no extent along the gradient: colour1 instead of a division by zero
+                            {0, 3, 1, 8, 1, 0, 0},     {0, 0, 1, 1, 0, 0, 0}};
+  for (const auto& c : corners) EXPECT_EQ(GradationWeight(c[0], c[1], c[2], c[3], c[4], c[5]), c[6]) << c[0] << "," << c[1];
 
   // At weight 256 the channels equal colour2's (limited to 0..255); alpha is colour1's.
   UFont f{};
