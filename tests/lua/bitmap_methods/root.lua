@@ -8,7 +8,7 @@ end
 local function size(b) local w, h = b:getsize() return w .. "x" .. h end
 
 local b = bitmap.create(4, 3)
-assert(size(b) == "4x3")
+assert(size(b) == "4x3" and select("#", b:getsize()) == 2)
 assert(type(b:getdata()) == "userdata")
 b:fill(0xFF0000FF)
 b:fillrect(0x80FFFFFF, -5, -5, 100, 0)
