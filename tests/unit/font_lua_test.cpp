@@ -58,6 +58,7 @@ TEST_F(FontLua, TargetsBoundsAndMessages) {
   for (const char* m : {"put", "putgradation"}) {
     std::string msg = std::string("Font:") + m + "の第一引数はテクスチャもしくはビットマップです。";
     std::string call = std::string("f:") + m + "(";
+    Fails((call + "{}, 65, 0, 0, 1, 2)").c_str(), msg);
     Fails((call + "f, 65, 0, 0, 1, 2)").c_str(), msg);
     Fails((call + "newproxy(), 65, 0, 0, 1, 2)").c_str(), msg);  // a userdata without a metatable
     // The cell fits exactly at the far edges; one pixel further is refused.
