@@ -17,7 +17,7 @@ namespace {
 
 const char kClass[] = "texture";
 
-UTexture* CheckTexture(lua_State* L) { return CheckRecord<UTexture>(L, 1, kClass); }
+UTexture* CheckTexture(lua_State* L) { return CheckSelf<UTexture>(L, kClass); }
 
 // Pixel methods need storage: a clear error instead of touching nothing.
 UTexture* CheckFilledTexture(lua_State* L) {

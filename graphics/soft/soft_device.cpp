@@ -2,6 +2,7 @@
 #include "graphics/soft/soft_device.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -141,14 +142,43 @@ void SoftDevice::SetTexture(DeviceTexture* tex) { texture_ = tex; }
 void SoftDevice::Submit(PrimitiveType type, const Vertex* v, int count) {
   if (count <= 0 || type < PT_POINTLIST || type > PT_TRIANGLEFAN) return;
   if (queuedVertices_.size() + count > kQueueLimit) Flush();
-  commands_.push_back(Command{texture_, blend_, type, static_cast<int>(queuedVertices_.size()), count});
+  float top = v[0].y, bottom = v[0].y;
+  bool finite = true;
+  for (int i = 0; i < count; ++i) {
+    top = std::min(top, v[i].y);
+    bottom = std::max(bottom, v[i].y);
+    finite = finite && std::isfinite(v[i].y);
+  }
+  if (!finite) top = bottom = NAN;
+  commands_.push_back(Command{texture_, blend_, type, static_cast<int>(queuedVertices_.size()), count, top, bottom});
   queuedVertices_.insert(queuedVertices_.end(), v, v + count);
 }
 
-void SoftDevice::Replay(Surface* target, Band band) {
-  DrawState s{target, {}, BLEND_NORMAL, band};
+// Lists each command under the tiles of the rows it may touch: its vertices'
+// rows widened by two (a point or line lights the pixel nearest its
+// coordinates); a command whose rows are unknown goes to every tile.
+void SoftDevice::BinCommands(int height) {
+  const int tiles = (height + kTileRows - 1) / kTileRows;
+  if (static_cast<int>(tiles_.size()) < tiles) tiles_.resize(tiles);
+  for (auto& t : tiles_) t.clear();
+  for (size_t i = 0; i < commands_.size(); ++i) {
+    const Command& c = commands_[i];
+    int first = 0, last = tiles - 1;
+    if (c.top == c.top) {
+      const float lo = std::floor(c.top) - 2, hi = std::ceil(c.bottom) + 2;
+      if (hi < 0 || lo >= static_cast<float>(height)) continue;  // no row of the target
+      first = lo <= 0 ? 0 : static_cast<int>(lo) / kTileRows;
+      last = hi >= static_cast<float>(height) ? tiles - 1 : static_cast<int>(hi) / kTileRows;
+    }
+    for (int t = first; t <= last; ++t) tiles_[t].push_back(static_cast<uint32_t>(i));
+  }
+}
+
+void SoftDevice::ReplayTile(Surface* target, int tile) {
+  DrawState s{target, {}, BLEND_NORMAL, Band{tile * kTileRows, std::min((tile + 1) * kTileRows, target->height)}};
   const DeviceTexture* current = nullptr;
-  for (const Command& c : commands_) {
+  for (uint32_t index : tiles_[tile]) {
+    const Command& c = commands_[index];
     if (c.texture != current) {
       current = c.texture;
       s.texture = TextureView{};
@@ -168,19 +198,22 @@ void SoftDevice::Flush() {
   if (commands_.empty()) return;
   Buffer& b = Current();
   Surface target = b.AsSurface();
-  // Small targets or a single command of few vertices are not worth waking the helpers for.
-  if (!workers_ || b.height < 32 || queuedVertices_.size() < 8) {
-    Replay(&target, Band{0, b.height});
+  BinCommands(b.height);
+  const int tiles = (b.height + kTileRows - 1) / kTileRows;
+  // A single tile or a single command of few vertices is not worth waking the helpers for.
+  if (!workers_ || tiles < 2 || queuedVertices_.size() < 8) {
+    for (int t = 0; t < tiles; ++t) ReplayTile(&target, t);
   } else {
+    // Threads take tiles in turn (neighbouring tiles cost about the same).
     // One pointer of capture keeps the std::function free of heap allocation.
     struct Split {
       SoftDevice* self;
       Surface* target;
-      int height, bands;
-    } split{this, &target, b.height, workers_->Count() + 1};
+      int tiles, threads;
+    } split{this, &target, tiles, workers_->Count() + 1};
     const Split* p = &split;
     std::function<void(int)> job = [p](int i) {
-      p->self->Replay(p->target, Band{p->height * i / p->bands, p->height * (i + 1) / p->bands});
+      for (int t = i; t < p->tiles; t += p->threads) p->self->ReplayTile(p->target, t);
     };
     workers_->Run(job);
   }

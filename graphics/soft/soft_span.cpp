@@ -77,6 +77,47 @@ __attribute__((target("avx2"))) int ModulateSpanAvx2(uint32_t* dst, const uint32
   return i;
 }
 
+// ModulateSpan then BlendSpan in one pass: the modulated pixels go from
+// registers straight into the blend. The same arithmetic as the two kernels.
+template <bool kModulate, BlendMode kMode>
+__attribute__((target("avx2"))) int ShadeSpanAvx2(uint32_t* dst, const uint32_t* src, int n, uint32_t colour) {
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i opaque = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
+  const __m256i c255 = _mm256_set1_epi16(255);
+  const __m256i c = _mm256_unpacklo_epi8(_mm256_set1_epi32(static_cast<int>(colour)), zero);
+  int i = 0;
+  for (; i + 8 <= n; i += 8) {
+    __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
+    __m256i slo = _mm256_unpacklo_epi8(s, zero), shi = _mm256_unpackhi_epi8(s, zero);
+    if (kModulate) {
+      slo = Div255x16(_mm256_mullo_epi16(slo, c));
+      shi = Div255x16(_mm256_mullo_epi16(shi, c));
+      s = _mm256_packus_epi16(slo, shi);
+    }
+    __m256i a = _mm256_and_si256(s, opaque);
+    if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(a, zero)) == -1) continue;  // all transparent
+    if (kMode == BLEND_NORMAL && _mm256_movemask_epi8(_mm256_cmpeq_epi32(a, opaque)) == -1) {
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), s);
+      continue;
+    }
+    __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + i));
+    __m256i alo = SplatAlpha16(slo), ahi = SplatAlpha16(shi);
+    __m256i r;
+    if (kMode == BLEND_ADD) {
+      __m256i lo = Div255x16(_mm256_mullo_epi16(slo, alo));
+      __m256i hi = Div255x16(_mm256_mullo_epi16(shi, ahi));
+      r = _mm256_adds_epu8(d, _mm256_packus_epi16(lo, hi));
+    } else {
+      __m256i dlo = _mm256_unpacklo_epi8(d, zero), dhi = _mm256_unpackhi_epi8(d, zero);
+      __m256i lo = Div255x16(_mm256_add_epi16(_mm256_mullo_epi16(slo, alo), _mm256_mullo_epi16(dlo, _mm256_sub_epi16(c255, alo))));
+      __m256i hi = Div255x16(_mm256_add_epi16(_mm256_mullo_epi16(shi, ahi), _mm256_mullo_epi16(dhi, _mm256_sub_epi16(c255, ahi))));
+      r = _mm256_packus_epi16(lo, hi);
+    }
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), _mm256_or_si256(r, opaque));
+  }
+  return i;
+}
+
 // Decided at start-up; QOR_SOFT_NO_AVX2 in the environment keeps the SSE2 kernels.
 bool g_avx2 = __builtin_cpu_supports("avx2") && !getenv("QOR_SOFT_NO_AVX2");
 
@@ -150,6 +191,30 @@ void ModulateSpan(uint32_t* dst, const uint32_t* src, int n, uint32_t colour) {
   }
 #endif
   for (; i < n; ++i) dst[i] = Modulate(src[i], colour);
+}
+
+void ModulateBlendSpan(uint32_t* dst, const uint32_t* src, int n, uint32_t colour, BlendMode mode) {
+  const bool modulate = colour != 0xFFFFFFFFu;
+#if QOR_SOFT_AVX2
+  if (g_avx2) {
+    int i;
+    if (modulate)
+      i = mode == BLEND_ADD ? ShadeSpanAvx2<true, BLEND_ADD>(dst, src, n, colour)
+                            : ShadeSpanAvx2<true, BLEND_NORMAL>(dst, src, n, colour);
+    else
+      i = mode == BLEND_ADD ? ShadeSpanAvx2<false, BLEND_ADD>(dst, src, n, colour)
+                            : ShadeSpanAvx2<false, BLEND_NORMAL>(dst, src, n, colour);
+    for (; i < n; ++i) dst[i] = BlendPixel(dst[i], modulate ? Modulate(src[i], colour) : src[i], mode);
+    return;
+  }
+#endif
+  if (!modulate) return BlendSpan(dst, src, n, mode);
+  uint32_t buf[64];
+  for (int i = 0; i < n; i += 64) {
+    int k = n - i < 64 ? n - i : 64;
+    ModulateSpan(buf, src + i, k, colour);
+    BlendSpan(dst + i, buf, k, mode);
+  }
 }
 
 void BlendFill(uint32_t* dst, uint32_t colour, int n, BlendMode mode) {
