@@ -2,6 +2,7 @@
 #include "graphics/soft/soft_device.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -142,22 +143,26 @@ void SoftDevice::SetTexture(DeviceTexture* tex) { texture_ = tex; }
 void SoftDevice::Submit(PrimitiveType type, const Vertex* v, int count) {
   if (count <= 0 || type < PT_POINTLIST || type > PT_TRIANGLEFAN) return;
   if (queuedVertices_.size() + count > kQueueLimit) Flush();
-  float top = v[0].y, bottom = v[0].y;
+  // The vertices' bounds; a NaN fails every comparison and leaves `finite` false.
+  float left = v[0].x, right = v[0].x, top = v[0].y, bottom = v[0].y;
   bool finite = true;
   for (int i = 0; i < count; ++i) {
-    top = std::min(top, v[i].y);
-    bottom = std::max(bottom, v[i].y);
-    finite = finite && std::isfinite(v[i].y);
+    const float x = v[i].x, y = v[i].y;
+    finite &= std::fabs(x) <= FLT_MAX && std::fabs(y) <= FLT_MAX;
+    left = std::min(left, x), right = std::max(right, x);
+    top = std::min(top, y), bottom = std::max(bottom, y);
   }
-  if (!finite) top = bottom = NAN;
-  commands_.push_back(Command{texture_, blend_, type, static_cast<int>(queuedVertices_.size()), count, top, bottom});
+  if (!finite) left = right = top = bottom = NAN;
+  commands_.push_back(Command{texture_, blend_, type, static_cast<int>(queuedVertices_.size()), count,
+                              left, right, top, bottom});
   queuedVertices_.insert(queuedVertices_.end(), v, v + count);
 }
 
 // Lists each command under the tiles of the rows it may touch: its vertices'
-// rows widened by two (a point or line lights the pixel nearest its
-// coordinates); a command whose rows are unknown goes to every tile.
-void SoftDevice::BinCommands(int height) {
+// bounds widened by two pixels (a point or line lights the pixel nearest its
+// coordinates). A command wholly beside the target is left out; one whose
+// bounds are unknown goes to every tile.
+void SoftDevice::BinCommands(int width, int height) {
   const int tiles = (height + kTileRows - 1) / kTileRows;
   if (static_cast<int>(tiles_.size()) < tiles) tiles_.resize(tiles);
   for (auto& t : tiles_) t.clear();
@@ -165,6 +170,7 @@ void SoftDevice::BinCommands(int height) {
     const Command& c = commands_[i];
     int first = 0, last = tiles - 1;
     if (c.top == c.top) {
+      if (c.right + 2 < 0 || c.left - 2 >= static_cast<float>(width)) continue;  // no column of the target
       const float lo = std::floor(c.top) - 2, hi = std::ceil(c.bottom) + 2;
       if (hi < 0 || lo >= static_cast<float>(height)) continue;  // no row of the target
       first = lo <= 0 ? 0 : static_cast<int>(lo) / kTileRows;
@@ -198,7 +204,7 @@ void SoftDevice::Flush() {
   if (commands_.empty()) return;
   Buffer& b = Current();
   Surface target = b.AsSurface();
-  BinCommands(b.height);
+  BinCommands(b.width, b.height);
   const int tiles = (b.height + kTileRows - 1) / kTileRows;
   // A single tile or a single command of few vertices is not worth waking the helpers for.
   if (!workers_ || tiles < 2 || queuedVertices_.size() < 8) {

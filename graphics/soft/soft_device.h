@@ -112,9 +112,9 @@ class SoftDevice final : public Device {
     BlendMode blend;
     PrimitiveType type;
     int first, count;  // into queuedVertices_
-    float top, bottom;  // the vertices' rows (NaN when a coordinate is not finite)
+    float left, right, top, bottom;  // the vertices' bounds (NaN when a coordinate is not finite)
   };
-  void BinCommands(int height);
+  void BinCommands(int width, int height);
   void ReplayTile(Surface* target, int tile);
   std::vector<Vertex> queuedVertices_;
   std::vector<Command> commands_;
