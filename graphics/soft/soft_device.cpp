@@ -81,7 +81,7 @@ void BandWorkers::Loop(int index) {
 SoftDevice::SoftDevice(SDL_Window* window, int width, int height, int threads) : window_(window) {
   back_.Allocate(width, height);
   front_.Allocate(width, height);
-  queuedVertices_.reserve(4096);
+  queuedVertices_.resize(kQueueLimit);  // written in place, never grown per draw
   commands_.reserve(1024);
   int n = ThreadCount(threads);
   if (n > 1) workers_ = std::make_unique<BandWorkers>(n - 1);
@@ -142,7 +142,10 @@ void SoftDevice::SetTexture(DeviceTexture* tex) { texture_ = tex; }
 
 void SoftDevice::Submit(PrimitiveType type, const Vertex* v, int count) {
   if (count <= 0 || type < PT_POINTLIST || type > PT_TRIANGLEFAN) return;
-  if (queuedVertices_.size() + count > kQueueLimit) Flush();
+  if (queued_ + count > queuedVertices_.size()) {
+    Flush();
+    if (static_cast<size_t>(count) > queuedVertices_.size()) queuedVertices_.resize(count);  // one huge draw
+  }
   // The vertices' bounds; a NaN fails every comparison and leaves `finite` false.
   float left = v[0].x, right = v[0].x, top = v[0].y, bottom = v[0].y;
   bool finite = true;
@@ -153,9 +156,10 @@ void SoftDevice::Submit(PrimitiveType type, const Vertex* v, int count) {
     top = std::min(top, y), bottom = std::max(bottom, y);
   }
   if (!finite) left = right = top = bottom = NAN;
-  commands_.push_back(Command{texture_, blend_, type, static_cast<int>(queuedVertices_.size()), count,
+  commands_.push_back(Command{texture_, blend_, type, static_cast<int>(queued_), count,
                               left, right, top, bottom});
-  queuedVertices_.insert(queuedVertices_.end(), v, v + count);
+  std::memcpy(queuedVertices_.data() + queued_, v, sizeof(Vertex) * count);
+  queued_ += count;
 }
 
 // Lists each command under the tiles of the rows it may touch: its vertices'
@@ -207,7 +211,7 @@ void SoftDevice::Flush() {
   BinCommands(b.width, b.height);
   const int tiles = (b.height + kTileRows - 1) / kTileRows;
   // A single tile or a single command of few vertices is not worth waking the helpers for.
-  if (!workers_ || tiles < 2 || queuedVertices_.size() < 8) {
+  if (!workers_ || tiles < 2 || queued_ < 8) {
     for (int t = 0; t < tiles; ++t) ReplayTile(&target, t);
   } else {
     // Threads take tiles in turn (neighbouring tiles cost about the same).
@@ -223,7 +227,7 @@ void SoftDevice::Flush() {
     };
     workers_->Run(job);
   }
-  queuedVertices_.clear();
+  queued_ = 0;
   commands_.clear();
 }
 
@@ -241,7 +245,7 @@ bool SoftDevice::Present() {
 
 bool SoftDevice::Reset(int backWidth, int backHeight) {
   if (backWidth <= 0 || backHeight <= 0) return false;
-  queuedVertices_.clear();  // a reset drops what was not drawn yet
+  queued_ = 0;  // a reset drops what was not drawn yet
   commands_.clear();
   back_.Allocate(backWidth, backHeight);
   offscreen_ = Buffer();

@@ -116,7 +116,8 @@ class SoftDevice final : public Device {
   };
   void BinCommands(int width, int height);
   void ReplayTile(Surface* target, int tile);
-  std::vector<Vertex> queuedVertices_;
+  std::vector<Vertex> queuedVertices_;  // the first queued_ are in use
+  size_t queued_ = 0;
   std::vector<Command> commands_;
   // Per tile of kTileRows rows: the commands that may touch it, in queue order.
   std::vector<std::vector<uint32_t>> tiles_;
