@@ -22,9 +22,9 @@ namespace {
 // The same arithmetic eight pixels at a time, for processors with AVX2 (the
 // byte/word unpacks and packs work within 128-bit halves, so the pixel order
 // comes out unchanged).
+// (see Div255x8)
 __attribute__((target("avx2"))) inline __m256i Div255x16(__m256i x) {
-  x = _mm256_add_epi16(x, _mm256_set1_epi16(128));
-  return _mm256_srli_epi16(_mm256_add_epi16(x, _mm256_srli_epi16(x, 8)), 8);
+  return _mm256_mulhi_epu16(_mm256_add_epi16(x, _mm256_set1_epi16(128)), _mm256_set1_epi16(257));
 }
 
 __attribute__((target("avx2"))) inline __m256i SplatAlpha16(__m256i p16) {
