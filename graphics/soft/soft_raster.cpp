@@ -201,10 +201,11 @@ bool DrawRectangleFast(const DrawState& s, const Vertex& a, const Vertex& b, con
   const int tx0 = Texel(uAt(x0), tex.width);
   bool direct = true;
   for (int px = x0; px < x1 && direct; ++px) direct = Texel(uAt(px), tex.width) == tx0 + (px - x0);
+  const ShadeSpanFn shade = ModulateBlendKernel(colour, s.blend);
   if (direct) {
     for (int64_t py = pyLo; py < pyHi; ++py) {
       const uint32_t* src = tex.pixels + static_cast<size_t>(Texel(vAt(py), tex.height)) * tex.stride + tx0;
-      ModulateBlendSpan(t.pixels + static_cast<size_t>(py) * t.stride + x0, src, x1 - x0, colour, s.blend);
+      shade(t.pixels + static_cast<size_t>(py) * t.stride + x0, src, x1 - x0, colour);
     }
     return true;
   }
@@ -218,7 +219,7 @@ bool DrawRectangleFast(const DrawState& s, const Vertex& a, const Vertex& b, con
         for (int k = 0; k < n; ++k) cols[k] = static_cast<uint32_t>(Texel(uAt(x + k), tex.width));
       }
       for (int k = 0; k < n; ++k) buf[k] = src[cols[k]];
-      ModulateBlendSpan(dst + x, buf, n, colour, s.blend);
+      shade(dst + x, buf, n, colour);
     }
   }
   return true;

@@ -193,28 +193,44 @@ void ModulateSpan(uint32_t* dst, const uint32_t* src, int n, uint32_t colour) {
   for (; i < n; ++i) dst[i] = Modulate(src[i], colour);
 }
 
-void ModulateBlendSpan(uint32_t* dst, const uint32_t* src, int n, uint32_t colour, BlendMode mode) {
-  const bool modulate = colour != 0xFFFFFFFFu;
-#if QOR_SOFT_AVX2
-  if (g_avx2) {
-    int i;
-    if (modulate)
-      i = mode == BLEND_ADD ? ShadeSpanAvx2<true, BLEND_ADD>(dst, src, n, colour)
-                            : ShadeSpanAvx2<true, BLEND_NORMAL>(dst, src, n, colour);
-    else
-      i = mode == BLEND_ADD ? ShadeSpanAvx2<false, BLEND_ADD>(dst, src, n, colour)
-                            : ShadeSpanAvx2<false, BLEND_NORMAL>(dst, src, n, colour);
-    for (; i < n; ++i) dst[i] = BlendPixel(dst[i], modulate ? Modulate(src[i], colour) : src[i], mode);
-    return;
-  }
-#endif
-  if (!modulate) return BlendSpan(dst, src, n, mode);
+namespace {
+
+// The kernels ModulateBlendKernel hands out, one per case, each a whole row.
+template <bool kModulate, BlendMode kMode>
+void ShadeRowPortable(uint32_t* dst, const uint32_t* src, int n, uint32_t colour) {
+  if (!kModulate) return BlendSpan(dst, src, n, kMode);
   uint32_t buf[64];
   for (int i = 0; i < n; i += 64) {
     int k = n - i < 64 ? n - i : 64;
     ModulateSpan(buf, src + i, k, colour);
-    BlendSpan(dst + i, buf, k, mode);
+    BlendSpan(dst + i, buf, k, kMode);
   }
+}
+
+#if QOR_SOFT_AVX2
+template <bool kModulate, BlendMode kMode>
+void ShadeRowAvx2(uint32_t* dst, const uint32_t* src, int n, uint32_t colour) {
+  for (int i = ShadeSpanAvx2<kModulate, kMode>(dst, src, n, colour); i < n; ++i)
+    dst[i] = BlendPixel(dst[i], kModulate ? Modulate(src[i], colour) : src[i], kMode);
+}
+#endif
+
+}  // namespace
+
+ShadeSpanFn ModulateBlendKernel(uint32_t colour, BlendMode mode) {
+  const bool modulate = colour != 0xFFFFFFFFu, add = mode == BLEND_ADD;
+#if QOR_SOFT_AVX2
+  if (g_avx2) {
+    if (modulate) return add ? ShadeRowAvx2<true, BLEND_ADD> : ShadeRowAvx2<true, BLEND_NORMAL>;
+    return add ? ShadeRowAvx2<false, BLEND_ADD> : ShadeRowAvx2<false, BLEND_NORMAL>;
+  }
+#endif
+  if (modulate) return add ? ShadeRowPortable<true, BLEND_ADD> : ShadeRowPortable<true, BLEND_NORMAL>;
+  return add ? ShadeRowPortable<false, BLEND_ADD> : ShadeRowPortable<false, BLEND_NORMAL>;
+}
+
+void ModulateBlendSpan(uint32_t* dst, const uint32_t* src, int n, uint32_t colour, BlendMode mode) {
+  ModulateBlendKernel(colour, mode)(dst, src, n, colour);
 }
 
 void BlendFill(uint32_t* dst, uint32_t colour, int n, BlendMode mode) {
