@@ -18,6 +18,9 @@ void FailWith(Outcome& out, const GfxResult& r);
 inline void CheckGfx(lua_State* L, const GfxResult& r) {
   if (!r.ok()) RaiseGfxStatus(L, r);
 }
+inline void CheckGfx(lua_State* L, GfxStatus st) {
+  if (st != GfxStatus::Ok) RaiseGfxStatus(L, st);
+}
 
 // While an off-screen scene is open its target object (the value at stack
 // index `idx`) is kept reachable from the registry, so the collector cannot

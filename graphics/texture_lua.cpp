@@ -17,7 +17,7 @@ namespace {
 
 const char kClass[] = "texture";
 
-UTexture* CheckTexture(lua_State* L) { return CheckRecord<UTexture>(L, 1, kClass); }
+UTexture* CheckTexture(lua_State* L) { return CheckSelf<UTexture>(L, kClass); }
 
 // Pixel methods need storage: a clear error instead of touching nothing.
 UTexture* CheckFilledTexture(lua_State* L) {
@@ -90,10 +90,11 @@ int TextureGetSize(lua_State* L) {
 
 // --- drawing
 
+// The hot call of a sprite scene. It returns nothing, so the stack is left
+// as it is: Lua drops it on return, and clearing it would cost a call.
 int TextureDraw(lua_State* L) {
   UTexture* t = CheckTexture(L);
   int x = CheckInt(L, 2), y = CheckInt(L, 3), a = CheckInt(L, 4);
-  ClearStack(L);
   CheckGfx(L, DrawTextureRect(t, x, y, t->width, t->height, 0, 0, a));
   return 0;
 }

@@ -51,15 +51,6 @@ int ReturnOwnedString(lua_State* L, std::string* owned) {
 
 void RaiseOutcome(lua_State* L, const Outcome& out) { RaiseMessage(L, "%s", out.text); }
 
-int NumberToInt(lua_Number n) {
-  if (!(n == n)) return 0;  // NaN
-  if (n >= 2147483647.0) return INT32_MAX;
-  if (n <= -2147483648.0) return INT32_MIN;
-  return int(n);  // truncation toward zero
-}
-
-int CheckInt(lua_State* L, int idx) { return NumberToInt(luaL_checknumber(L, idx)); }
-
 int OptInt(lua_State* L, int idx, int def) { return lua_isnoneornil(L, idx) ? def : CheckInt(L, idx); }
 
 int ToInt(lua_State* L, int idx) { return NumberToInt(lua_tonumber(L, idx)); }
@@ -134,7 +125,11 @@ void RegisterClass(lua_State* L, const char* name, const luaL_Reg* methods, cons
   luaL_newmetatable(L, name);
   lua_pushvalue(L, -1);
   lua_setfield(L, -2, "__index");
-  luaL_register(L, nullptr, methods);
+  for (const luaL_Reg* m = methods; m->name; ++m) {
+    lua_pushvalue(L, -1);
+    lua_pushcclosure(L, m->func, 1);
+    lua_setfield(L, -2, m->name);
+  }
   lua_pop(L, 1);
   luaL_register(L, name, ctors);
   lua_pop(L, 1);

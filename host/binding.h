@@ -30,6 +30,23 @@ inline T* CheckRecord(lua_State* L, int idx, const char* cls) {
   return static_cast<T*>(luaL_checkudata(L, idx, cls));
 }
 
+// The record at index 1 for a method of class `cls`, as CheckRecord(L, 1, cls)
+// gives it. RegisterClass gives every method the class's metatable as its
+// first upvalue, so the usual case is one metatable compare instead of a
+// registry lookup by name; anything else (another class, no userdata, a
+// function called without that upvalue) takes CheckRecord's path and error.
+// Only for functions that RegisterClass registered as methods of `cls`.
+template <class T>
+inline T* CheckSelf(lua_State* L, const char* cls) {
+  void* p = lua_touserdata(L, 1);
+  if (p && lua_getmetatable(L, 1)) {
+    const bool same = lua_rawequal(L, -1, lua_upvalueindex(1));
+    lua_pop(L, 1);
+    if (same) return static_cast<T*>(p);
+  }
+  return CheckRecord<T>(L, 1, cls);
+}
+
 // Makes a full userdata holding a zero-filled T (or a T constructed in place
 // when T is not trivially constructible) and attaches the metatable `cls`.
 // The new object is left on top of the stack.
@@ -66,9 +83,19 @@ inline int ReturnResults(lua_State* L, int n) {
 // toward zero, as Lua 5.1's lua_tointeger does, and a value outside the int
 // range saturates to INT_MIN / INT_MAX (NaN reads as 0). Where a function has
 // a documented range, the binding checks it after reading (CheckIntRange).
-int NumberToInt(lua_Number n);
+inline int NumberToInt(lua_Number n) {
+  if (!(n == n)) return 0;  // NaN
+  if (n >= 2147483647.0) return INT32_MAX;
+  if (n <= -2147483648.0) return INT32_MIN;
+  return int(n);  // truncation toward zero
+}
 // The argument at `idx`; Lua's standard argument error when it is not a number.
-int CheckInt(lua_State* L, int idx);
+// Inline, as luaL_checknumber's test: only a 0 can be a non-number.
+inline int CheckInt(lua_State* L, int idx) {
+  lua_Number n = lua_tonumber(L, idx);
+  if (n == 0 && !lua_isnumber(L, idx)) n = luaL_checknumber(L, idx);  // raises the argument error
+  return NumberToInt(n);
+}
 // As CheckInt, but an absent or nil argument gives `def`.
 int OptInt(lua_State* L, int idx, int def);
 // Any value: a non-number (or non-numeric string) reads as 0.
@@ -148,8 +175,9 @@ uint32_t ToColor(lua_State* L, int idx);
 // Registers `funcs` into the global table `name` (created when missing, merged otherwise).
 void RegisterModule(lua_State* L, const char* name, const luaL_Reg* funcs);
 
-// Registers a class: metatable `name` with __index = itself holding `methods`,
-// and the global constructor table `name` holding `ctors`.
+// Registers a class: metatable `name` with __index = itself holding `methods`
+// (each with the metatable as upvalue, for CheckSelf), and the global
+// constructor table `name` holding `ctors`. Registering a class again merges.
 void RegisterClass(lua_State* L, const char* name, const luaL_Reg* methods, const luaL_Reg* ctors);
 
 // Calls the script hook callback.<field> if `callback` is a table and the

@@ -2,6 +2,8 @@
 #include "graphics/soft/soft_device.h"
 
 #include <algorithm>
+#include <cfloat>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -79,7 +81,7 @@ void BandWorkers::Loop(int index) {
 SoftDevice::SoftDevice(SDL_Window* window, int width, int height, int threads) : window_(window) {
   back_.Allocate(width, height);
   front_.Allocate(width, height);
-  queuedVertices_.reserve(4096);
+  queuedVertices_.resize(kQueueLimit);  // written in place, never grown per draw
   commands_.reserve(1024);
   int n = ThreadCount(threads);
   if (n > 1) workers_ = std::make_unique<BandWorkers>(n - 1);
@@ -140,15 +142,53 @@ void SoftDevice::SetTexture(DeviceTexture* tex) { texture_ = tex; }
 
 void SoftDevice::Submit(PrimitiveType type, const Vertex* v, int count) {
   if (count <= 0 || type < PT_POINTLIST || type > PT_TRIANGLEFAN) return;
-  if (queuedVertices_.size() + count > kQueueLimit) Flush();
-  commands_.push_back(Command{texture_, blend_, type, static_cast<int>(queuedVertices_.size()), count});
-  queuedVertices_.insert(queuedVertices_.end(), v, v + count);
+  if (queued_ + count > queuedVertices_.size()) {
+    Flush();
+    if (static_cast<size_t>(count) > queuedVertices_.size()) queuedVertices_.resize(count);  // one huge draw
+  }
+  // The vertices' bounds; a NaN fails every comparison and leaves `finite` false.
+  float left = v[0].x, right = v[0].x, top = v[0].y, bottom = v[0].y;
+  bool finite = true;
+  for (int i = 0; i < count; ++i) {
+    const float x = v[i].x, y = v[i].y;
+    finite &= std::fabs(x) <= FLT_MAX && std::fabs(y) <= FLT_MAX;
+    left = std::min(left, x), right = std::max(right, x);
+    top = std::min(top, y), bottom = std::max(bottom, y);
+  }
+  if (!finite) left = right = top = bottom = NAN;
+  commands_.push_back(Command{texture_, blend_, type, static_cast<int>(queued_), count,
+                              left, right, top, bottom});
+  std::memcpy(queuedVertices_.data() + queued_, v, sizeof(Vertex) * count);
+  queued_ += count;
 }
 
-void SoftDevice::Replay(Surface* target, Band band) {
-  DrawState s{target, {}, BLEND_NORMAL, band};
+// Lists each command under the tiles of the rows it may touch: its vertices'
+// bounds widened by two pixels (a point or line lights the pixel nearest its
+// coordinates). A command wholly beside the target is left out; one whose
+// bounds are unknown goes to every tile.
+void SoftDevice::BinCommands(int width, int height) {
+  const int tiles = (height + kTileRows - 1) / kTileRows;
+  if (static_cast<int>(tiles_.size()) < tiles) tiles_.resize(tiles);
+  for (auto& t : tiles_) t.clear();
+  for (size_t i = 0; i < commands_.size(); ++i) {
+    const Command& c = commands_[i];
+    int first = 0, last = tiles - 1;
+    if (c.top == c.top) {
+      if (c.right + 2 < 0 || c.left - 2 >= static_cast<float>(width)) continue;  // no column of the target
+      const float lo = std::floor(c.top) - 2, hi = std::ceil(c.bottom) + 2;
+      if (hi < 0 || lo >= static_cast<float>(height)) continue;  // no row of the target
+      first = lo <= 0 ? 0 : static_cast<int>(lo) / kTileRows;
+      last = hi >= static_cast<float>(height) ? tiles - 1 : static_cast<int>(hi) / kTileRows;
+    }
+    for (int t = first; t <= last; ++t) tiles_[t].push_back(static_cast<uint32_t>(i));
+  }
+}
+
+void SoftDevice::ReplayTile(Surface* target, int tile) {
+  DrawState s{target, {}, BLEND_NORMAL, Band{tile * kTileRows, std::min((tile + 1) * kTileRows, target->height)}};
   const DeviceTexture* current = nullptr;
-  for (const Command& c : commands_) {
+  for (uint32_t index : tiles_[tile]) {
+    const Command& c = commands_[index];
     if (c.texture != current) {
       current = c.texture;
       s.texture = TextureView{};
@@ -168,23 +208,26 @@ void SoftDevice::Flush() {
   if (commands_.empty()) return;
   Buffer& b = Current();
   Surface target = b.AsSurface();
-  // Small targets or a single command of few vertices are not worth waking the helpers for.
-  if (!workers_ || b.height < 32 || queuedVertices_.size() < 8) {
-    Replay(&target, Band{0, b.height});
+  BinCommands(b.width, b.height);
+  const int tiles = (b.height + kTileRows - 1) / kTileRows;
+  // A single tile or a single command of few vertices is not worth waking the helpers for.
+  if (!workers_ || tiles < 2 || queued_ < 8) {
+    for (int t = 0; t < tiles; ++t) ReplayTile(&target, t);
   } else {
+    // Threads take tiles in turn (neighbouring tiles cost about the same).
     // One pointer of capture keeps the std::function free of heap allocation.
     struct Split {
       SoftDevice* self;
       Surface* target;
-      int height, bands;
-    } split{this, &target, b.height, workers_->Count() + 1};
+      int tiles, threads;
+    } split{this, &target, tiles, workers_->Count() + 1};
     const Split* p = &split;
     std::function<void(int)> job = [p](int i) {
-      p->self->Replay(p->target, Band{p->height * i / p->bands, p->height * (i + 1) / p->bands});
+      for (int t = i; t < p->tiles; t += p->threads) p->self->ReplayTile(p->target, t);
     };
     workers_->Run(job);
   }
-  queuedVertices_.clear();
+  queued_ = 0;
   commands_.clear();
 }
 
@@ -202,7 +245,7 @@ bool SoftDevice::Present() {
 
 bool SoftDevice::Reset(int backWidth, int backHeight) {
   if (backWidth <= 0 || backHeight <= 0) return false;
-  queuedVertices_.clear();  // a reset drops what was not drawn yet
+  queued_ = 0;  // a reset drops what was not drawn yet
   commands_.clear();
   back_.Allocate(backWidth, backHeight);
   offscreen_ = Buffer();

@@ -201,27 +201,25 @@ bool DrawRectangleFast(const DrawState& s, const Vertex& a, const Vertex& b, con
   const int tx0 = Texel(uAt(x0), tex.width);
   bool direct = true;
   for (int px = x0; px < x1 && direct; ++px) direct = Texel(uAt(px), tex.width) == tx0 + (px - x0);
+  const ShadeSpanFn shade = ModulateBlendKernel(colour, s.blend);
+  if (direct) {
+    for (int64_t py = pyLo; py < pyHi; ++py) {
+      const uint32_t* src = tex.pixels + static_cast<size_t>(Texel(vAt(py), tex.height)) * tex.stride + tx0;
+      shade(t.pixels + static_cast<size_t>(py) * t.stride + x0, src, x1 - x0, colour);
+    }
+    return true;
+  }
   uint32_t cols[kChunk], buf[kChunk];
   for (int64_t py = pyLo; py < pyHi; ++py) {
     const uint32_t* src = tex.pixels + static_cast<size_t>(Texel(vAt(py), tex.height)) * tex.stride;
     uint32_t* dst = t.pixels + static_cast<size_t>(py) * t.stride;
     for (int x = x0; x < x1; x += kChunk) {
       int n = std::min(kChunk, x1 - x);
-      const uint32_t* run;
-      if (direct) {
-        run = src + tx0 + (x - x0);
-      } else {
-        if (py == pyLo || x1 - x0 > kChunk) {
-          for (int k = 0; k < n; ++k) cols[k] = static_cast<uint32_t>(Texel(uAt(x + k), tex.width));
-        }
-        for (int k = 0; k < n; ++k) buf[k] = src[cols[k]];
-        run = buf;
+      if (py == pyLo || x1 - x0 > kChunk) {
+        for (int k = 0; k < n; ++k) cols[k] = static_cast<uint32_t>(Texel(uAt(x + k), tex.width));
       }
-      if (colour != 0xFFFFFFFFu) {
-        ModulateSpan(buf, run, n, colour);
-        run = buf;
-      }
-      BlendSpan(dst + x, run, n, s.blend);
+      for (int k = 0; k < n; ++k) buf[k] = src[cols[k]];
+      shade(dst + x, buf, n, colour);
     }
   }
   return true;

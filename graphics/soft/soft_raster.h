@@ -68,6 +68,12 @@ void DrawPrimitive(const DrawState& s, PrimitiveType type, const Vertex* v, int 
 void BlendSpan(uint32_t* dst, const uint32_t* src, int n, BlendMode mode);
 // dst[i] = src[i] x colour per channel (with rounding).
 void ModulateSpan(uint32_t* dst, const uint32_t* src, int n, uint32_t colour);
+// BlendSpan of src x colour (ModulateSpan's product; white leaves src as it is).
+void ModulateBlendSpan(uint32_t* dst, const uint32_t* src, int n, uint32_t colour, BlendMode mode);
+// The kernel ModulateBlendSpan runs for this colour and mode, chosen once for
+// the many rows of one draw: kernel(dst, src, n, colour).
+using ShadeSpanFn = void (*)(uint32_t* dst, const uint32_t* src, int n, uint32_t colour);
+ShadeSpanFn ModulateBlendKernel(uint32_t colour, BlendMode mode);
 // Chooses the AVX2 kernels (when the processor has them) or the SSE2 ones;
 // returns the previous choice. The results are the same either way.
 bool SpanKernelsUseAvx2(bool use);

@@ -11,10 +11,12 @@
 
 namespace qor::soft {
 
-// round(x / 255) in every lane ((x + 128) + ((x + 128) >> 8)) >> 8.
+// round(x / 255) in every lane: ((x + 128) + ((x + 128) >> 8)) >> 8, computed
+// as ((x + 128) * 257) >> 16, the same value for any y = x + 128 < 65536
+// (y * 257 / 65536 = (y + y / 256) / 256, and the fraction y % 256 / 256 never
+// carries past a multiple of 256), in one multiply instead of two shifts and an add.
 inline __m128i Div255x8(__m128i x) {
-  x = _mm_add_epi16(x, _mm_set1_epi16(128));
-  return _mm_srli_epi16(_mm_add_epi16(x, _mm_srli_epi16(x, 8)), 8);
+  return _mm_mulhi_epu16(_mm_add_epi16(x, _mm_set1_epi16(128)), _mm_set1_epi16(257));
 }
 
 // Broadcasts each pixel's alpha lane (lane 3 of 4) over its four lanes.

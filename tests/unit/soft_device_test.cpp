@@ -63,10 +63,16 @@ TEST(SoftArithmetic, VectorKernelsMatchThePerPixelReference) {
     }
   }
   for (int round = 0; round < 100; ++round) {
-    uint32_t colour = rng();
+    uint32_t colour = round % 4 == 0 ? 0xFFFFFFFFu : rng();
     for (size_t i = 0; i < src.size(); ++i) src[i] = rng();
     soft::ModulateSpan(dst.data(), src.data(), 67, colour);
     for (int i = 0; i < 67; ++i) ASSERT_EQ(dst[i], soft::Modulate(src[i], colour));
+    // modulate and blend in one pass: the two kernels' result
+    BlendMode mode = BlendMode(round % 2);
+    int n = 1 + round % 67;
+    for (size_t i = 0; i < src.size(); ++i) want[i] = soft::BlendPixel(dst[i] |= 0xFF000000u, soft::Modulate(src[i], colour), mode);
+    soft::ModulateBlendSpan(dst.data(), src.data(), n, colour, mode);
+    for (int i = 0; i < n; ++i) ASSERT_EQ(dst[i], want[i]) << "round " << round << " pixel " << i;
   }
   soft::SpanKernelsUseAvx2(before);
   }
@@ -220,31 +226,45 @@ TEST(SoftFrame, OffscreenTargetIsSeparateFromTheBackBuffer) {
   EXPECT_FALSE(f.dev->SetOffscreenTarget(true, 0, 4));
 }
 
-TEST(SoftFrame, BandsOnSeveralThreadsGiveTheSamePicture) {
-  // A mixed scene of every primitive, blend mode and texture, drawn by one
-  // thread and by three: the bands must join without a seam.
-  std::vector<uint32_t> pictures[2];
+TEST(SoftFrame, TilesOnSeveralThreadsGiveTheSamePicture) {
+  // A mixed scene of every primitive, blend mode and texture over several
+  // tiles of rows, drawn by one thread and by three, and by the rasteriser
+  // straight into one whole-target band: tiles must join without a seam and
+  // no draw may miss a tile it touches.
+  constexpr int kW = 97, kH = 3 * soft::SoftDevice::kTileRows + 11;
+  std::vector<uint32_t> pictures[3];
+  pictures[2].assign(kW * kH, 0xFF000000u);
+  soft::Surface whole{pictures[2].data(), kW, kH, kW};
   int threadCounts[2] = {1, 3};
   for (int k = 0; k < 2; ++k) {
-    soft::SoftDevice dev(nullptr, 97, 61, threadCounts[k]);
+    soft::SoftDevice dev(nullptr, kW, kH, threadCounts[k]);
     DeviceTexture* t = MakeTexture(&dev, 13, 7, Pattern);
     dev.BeginScene();
     std::mt19937 rng(99);
-    std::uniform_real_distribution<float> pos(-20.0f, 110.0f);
-    for (int i = 0; i < 300; ++i) {
-      dev.SetTexture(i % 3 ? t : nullptr);
+    std::uniform_real_distribution<float> px(-20.0f, kW + 13.0f), py(-20.0f, kH + 20.0f);
+    for (int i = 0; i < 600; ++i) {
+      DeviceTexture* tex = i % 3 ? t : nullptr;
+      dev.SetTexture(tex);
       dev.SetBlend(BlendMode(i % 2));
       Vertex v[4];
-      for (Vertex& x : v) x = V(pos(rng), pos(rng), rng() | 0x20000000u, pos(rng) / 90, pos(rng) / 90);
+      for (Vertex& x : v) x = V(px(rng), py(rng), rng() | 0x20000000u, px(rng) / 90, py(rng) / 90);
       if (i % 5 == 0) {
-        Sprite(&dev, t, int(pos(rng)), int(pos(rng)), 13, 7, 0, 0, rng());
-      } else {
-        dev.Draw(PrimitiveType(1 + i % 6), v, 4);
+        float x0 = float(int(px(rng))) - 0.5f, y0 = float(int(py(rng))) - 0.5f;
+        uint32_t c = rng();
+        v[0] = V(x0, y0, c, 0, 0), v[1] = V(x0 + 13, y0, c, 1, 0), v[2] = V(x0, y0 + 7, c, 0, 1), v[3] = V(x0 + 13, y0 + 7, c, 1, 1);
+      }
+      PrimitiveType type = i % 5 == 0 ? PT_TRIANGLESTRIP : PrimitiveType(1 + i % 6);
+      dev.Draw(type, v, 4);
+      if (k == 0) {
+        soft::TextureView view;
+        if (tex) view = soft::TextureView{reinterpret_cast<const uint32_t*>(tex->pixels), tex->width, tex->height, tex->pitch / 4};
+        soft::DrawPrimitive(soft::DrawState{&whole, view, BlendMode(i % 2), soft::Band{0, kH}}, type, v, 4);
       }
     }
-    pictures[k].resize(97 * 61);
-    dev.ReadPixels(pictures[k].data(), 97 * 4, 97, 61);
+    pictures[k].resize(kW * kH);
+    dev.ReadPixels(pictures[k].data(), kW * 4, kW, kH);
     dev.DestroyTexture(t);
   }
-  EXPECT_EQ(pictures[0], pictures[1]);
+  EXPECT_EQ(pictures[0], pictures[2]);
+  EXPECT_EQ(pictures[1], pictures[2]);
 }

@@ -58,6 +58,21 @@ TEST_F(TextureLua, CreateReportsSizesAndRefusesBadOnes) {
   EXPECT_EQ(fake->textures, 0);
 }
 
+TEST_F(TextureLua, MethodsCheckSelfAndNumbersAsLuaDoes) {
+  // The self check compares metatables through an upvalue; anything that is
+  // not a texture still gets Lua's own argument error, a method copied into
+  // another table or called on another class's object included.
+  uint32_t px = 0;
+  MakeBitmap("b", &px, 1, 1);
+  Ok("t = texture.create(2, 2); t.draw(t, '3', 0.9, -0.9); f = {d = t.draw}");
+  Fails("t.draw(b, 0, 0, 255)", "bad argument #1 to 'draw' (texture expected, got userdata)");
+  Fails("f.d(b, 0, 0, 255)", "texture expected, got userdata");
+  Fails("b.getsize(t)", "bitmap expected, got userdata");
+  Fails("t.draw(1, 0, 0, 255)", "texture expected, got number");
+  Fails("t.draw(t, 0, 'x', 255)", "bad argument #3 to 'draw' (number expected, got string)");
+  Fails("t.draw(t, 0, 0)", "bad argument #4 to 'draw' (number expected, got no value)");
+}
+
 TEST_F(TextureLua, PixelMethodsOnEmptyTextureAreScriptErrors) {
   Ok("t = texture.create(4, 4); t:delete()");
   for (const char* code : {"t:fill(0)", "t:fillrect(0, 0, 0, 1, 1)", "t:lock()", "t:unlock()",
