@@ -2,13 +2,12 @@
 // reader that deciphers an archive in 32-byte blocks.
 #include "host/cipher.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
 #include "host/engine.h"
+#include "platform/file_system.h"
 
 namespace qor {
 
@@ -319,8 +318,9 @@ UCipherFile* CipherOpen(const char* name) {
     return nullptr;
   }
   f->file = file;
-  struct stat st;
-  f->length = (fstat(fileno(file), &st) == 0) ? uint32_t(st.st_size) : 0;
+  uint64_t length = 0;
+  platform::KindOfOpenFile(file, &length);
+  f->length = uint32_t(length);
   f->blockPos = -1;
   f->position = 0;
   return f;

@@ -9,6 +9,7 @@
 #include "host/modules.h"
 #include "host/window.h"
 #include "platform/file_dialogs.h"
+#include "platform/file_system.h"
 #include "platform/paths.h"
 #include "platform/text.h"
 
@@ -35,7 +36,7 @@ bool AskDialog(const platform::DialogRequest& request, std::string* text) {
 // A scripted file answer made absolute against the game folder, and checked
 // against the dialog's rules (the real tools enforce them themselves).
 bool CheckScriptedPath(const platform::DialogRequest& r, std::string* path) {
-  if (!path->empty() && (*path)[0] != '/') *path = GameFolder() + *path;
+  if (!path->empty() && !platform::IsAbsolutePath(*path)) *path = GameFolder() + *path;
   std::string folder = path->substr(0, path->find_last_of('/') + 1);
   bool ok = true;
   const char* rule = "";
@@ -60,6 +61,7 @@ int ReturnChosenPath(lua_State* L, Fill&& fill) {
   std::string* chosen = nullptr;
   RunGuarded(L, [&](Outcome&) {
     platform::DialogRequest request;
+    request.owner = g_mainWindow;
     fill(request);
     std::string text;
     if (!AskDialog(request, &text) || text.empty()) return;
@@ -112,6 +114,7 @@ int GuiInput(lua_State* L) {
   RunGuarded(L, [&](Outcome&) {
     platform::DialogRequest r;
     r.kind = platform::DialogKind::kInput;
+    r.owner = g_mainWindow;
     r.title = title;
     r.message = message;
     std::string text;

@@ -2,7 +2,6 @@
 // the documents folder, file listings, times and sizes, the clipboard and
 // opening files with the desktop.
 #include <SDL.h>
-#include <dlfcn.h>
 
 #include <cstdio>
 #include <string>
@@ -68,9 +67,8 @@ int GuiGetHwnd(lua_State* L) {
 }
 
 int GuiGetHinstance(lua_State* L) {
-  static void* self = dlopen(nullptr, RTLD_LAZY);
   ClearStack(L);
-  lua_pushlightuserdata(L, self);
+  lua_pushlightuserdata(L, platform::ModuleHandle());
   return 1;
 }
 

@@ -3,7 +3,6 @@
 
 #include <SDL.h>
 
-#include <cstdio>
 #include <cstdlib>
 
 namespace qor::platform {
@@ -13,10 +12,6 @@ bool DialogsOnDisplay(bool headless) {
   const char* d = getenv("DISPLAY");
   const char* w = getenv("WAYLAND_DISPLAY");
   return (d && *d) || (w && *w);
-}
-
-unsigned MessageBoxFlags(BoxKind kind) {
-  return kind == BoxKind::kError ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
 }
 
 bool ShowMessageBox(const char* text, const char* title, BoxKind kind, const DialogSettings& settings) {
@@ -34,13 +29,7 @@ bool ShowMessageBox(const char* text, const char* title, BoxKind kind, const Dia
     int pressed = 0;
     if (SDL_ShowMessageBox(&data, &pressed) == 0) return pressed == 1;
   }
-  // Headless (or no box could be shown): report on stderr, answer as scripted.
-  if (question) {
-    fprintf(stderr, "[%s] %s -> %s\n", title, text, settings.answerYes ? "yes" : "no");
-    return settings.answerYes;
-  }
-  fprintf(stderr, "[%s] %s\n", title, text);
-  return true;
+  return ReportBox(text, title, kind, settings);
 }
 
 }  // namespace qor::platform

@@ -1,4 +1,4 @@
-// Paths and files on POSIX: executable path, temp folder, Windows-style name resolution.
+// Paths on POSIX: executable path, temp folder, Windows-style name resolution.
 #include "platform/paths.h"
 
 #include <algorithm>
@@ -125,70 +125,6 @@ std::string ResolvePath(const char* name) {
     i = j + 1;
   }
   return out;
-}
-
-bool FileExists(const char* name) { return Exists(ResolvePath(name)); }
-
-bool RegularFileExists(const char* name) {
-  struct stat st;
-  return stat(ResolvePath(name).c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-FILE* OpenFile(const char* name, const char* mode) { return fopen(ResolvePath(name).c_str(), mode); }
-
-namespace {
-template <class Bytes>
-bool ReadInto(const std::string& path, Bytes* out) {
-  out->clear();
-  FILE* f = fopen(path.c_str(), "rb");
-  if (!f) return false;
-  char buf[65536];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, f)) > 0) out->insert(out->end(), buf, buf + n);
-  bool ok = !ferror(f);
-  fclose(f);
-  return ok;
-}
-}  // namespace
-
-bool ReadWholeFile(const std::string& path, std::string* out) { return ReadInto(path, out); }
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* out) { return ReadInto(path, out); }
-
-bool WriteFileAtomic(const std::string& path, const void* data, size_t size) {
-  std::string tmp = path + ".tmp-XXXXXX";
-  std::vector<char> buf(tmp.begin(), tmp.end());
-  buf.push_back(0);
-  int fd = mkstemp(buf.data());
-  if (fd < 0) return false;
-  const char* p = static_cast<const char*>(data);
-  size_t left = size;
-  bool ok = true;
-  while (left > 0) {
-    ssize_t n = write(fd, p, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ok = false;
-      break;
-    }
-    p += n;
-    left -= size_t(n);
-  }
-  if (ok) fchmod(fd, 0644);
-  if (ok && fsync(fd) != 0) ok = false;
-  int saved = errno;
-  if (close(fd) != 0 && ok) {
-    ok = false;
-    saved = errno;
-  }
-  if (ok && rename(buf.data(), path.c_str()) != 0) {
-    ok = false;
-    saved = errno;
-  }
-  if (!ok) {
-    unlink(buf.data());
-    errno = saved;
-  }
-  return ok;
 }
 
 }  // namespace qor::platform
