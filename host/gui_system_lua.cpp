@@ -11,6 +11,7 @@
 #include "host/engine.h"
 #include "host/modules.h"
 #include "host/window.h"
+#include "platform/clipboard.h"
 #include "platform/desktop.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -79,7 +80,11 @@ int GuiGetCommandLine(lua_State* L) {
 int GuiSetClipboard(lua_State* L) {
   const char* text = luaL_checkstring(L, 1);
   InitVideo();
-  if (SDL_SetClipboardText(text) != 0) fprintf(stderr, "qor: cannot set the clipboard: %s\n", SDL_GetError());
+  Guard([&] {
+    std::string why;
+    if (!platform::SetClipboardText(text, g_mainWindow, &why))
+      fprintf(stderr, "qor: cannot set the clipboard: %s\n", why.c_str());
+  });
   ClearStack(L);
   return 0;
 }
