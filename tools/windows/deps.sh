@@ -53,9 +53,12 @@ if [ -f "$PREFIX/.complete" ]; then
   exit 0
 fi
 
+# QOR_DEPS_RESUME=1 (when working on this script) keeps the libraries an
+# interrupted or failed build of this same key finished; otherwise all are built.
 TMP=$CACHE/tmp-$key
-rm -rf "$TMP" "$CACHE/work-$key"
 WORK=$CACHE/work-$key
+[ -n "${QOR_DEPS_RESUME:-}" ] || rm -rf "$TMP"
+rm -rf "$WORK"
 mkdir -p "$TMP/lib/pkgconfig" "$WORK"
 P=$TMP
 export PKG_CONFIG_LIBDIR=$P/lib/pkgconfig PKG_CONFIG_PATH=
@@ -137,7 +140,7 @@ build_libvpx() {  # VP8/VP9 decoders only: the alpha plane of WebM movies needs 
   unpack libvpx
   CROSS=$HOST- ./configure --target=x86_64-win64-gcc --prefix="$P" --as=nasm \
     --disable-examples --disable-tools --disable-docs --disable-unit-tests \
-    --disable-encoders --enable-vp8-decoder --enable-vp9-decoder --enable-static --disable-shared
+    --disable-vp8-encoder --disable-vp9-encoder --enable-vp8-decoder --enable-vp9-decoder --enable-static --disable-shared
   CROSS=$HOST- make -j"$JOBS"
   CROSS=$HOST- make install
 }
@@ -162,6 +165,7 @@ build_googletest() {  # for the unit tests, from libgtest-dev's sources
 
 total=$(date +%s)
 for lib in zlib "${PACKAGES[@]}" googletest; do
+  [ -f "$TMP/.built-$lib" ] && { printf 'deps: %-14s kept\n' "$lib" >&2; continue; }
   start=$(date +%s)
   log=$LOGS/$lib.log
   printf 'deps: %-14s ' "$lib" >&2
@@ -171,7 +175,9 @@ for lib in zlib "${PACKAGES[@]}" googletest; do
     exit 1
   fi
   echo "$(( $(date +%s) - start )) s" >&2
+  touch "$TMP/.built-$lib"
 done
+rm -f "$TMP"/.built-*
 
 # Make the prefix relocatable to its final name, then publish it in one rename.
 find "$TMP" -name '*.la' -delete

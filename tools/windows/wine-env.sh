@@ -36,6 +36,8 @@ qor_wine_prefix() {  # makes the prefix when missing (about half a minute, once)
 }
 
 qor_wine_server() {  # keeps one wineserver up for the whole run, so each start is quick
+  wineserver -k >/dev/null 2>&1 || true  # one left from a run without this display
+  wineserver -w
   wineserver -p
   trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 }
