@@ -42,7 +42,8 @@ void SetErrnoFromLastError() {
 }  // namespace
 
 PathKind KindOfPath(const std::string& path) {
-  DWORD a = GetFileAttributesW(WidePath(path).c_str());
+  const std::wstring wide = WidePath(path);  // kept: freeing it could reset the last error
+  DWORD a = GetFileAttributesW(wide.c_str());
   if (a == INVALID_FILE_ATTRIBUTES) {
     SetErrnoFromLastError();
     return PathKind::kMissing;
@@ -82,7 +83,8 @@ std::string CurrentDirectory() {
 bool ChangeDirectory(const std::string& path) { return SetCurrentDirectoryW(WidePath(path).c_str()) != 0; }
 
 bool Writable(const std::string& path, bool folder) {
-  DWORD a = GetFileAttributesW(WidePath(path).c_str());
+  const std::wstring wide = WidePath(path);
+  DWORD a = GetFileAttributesW(wide.c_str());
   if (a == INVALID_FILE_ATTRIBUTES) {
     SetErrnoFromLastError();
     return false;
@@ -99,7 +101,8 @@ FILE* CreateTempBeside(const std::string& path, std::string* tmpPath) {
     char suffix[40];
     snprintf(suffix, sizeof suffix, ".tmp-%lu-%u", GetCurrentProcessId(), unsigned((GetTickCount() + attempt * 7919u) & 0xFFFFFF));
     std::string tmp = path + suffix;
-    HANDLE h = CreateFileW(WidePath(tmp).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const std::wstring wide = WidePath(tmp);
+    HANDLE h = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
       if (GetLastError() == ERROR_FILE_EXISTS) continue;
       SetErrnoFromLastError();
@@ -107,7 +110,7 @@ FILE* CreateTempBeside(const std::string& path, std::string* tmpPath) {
     }
     FILE* f = StreamOf(h, _O_BINARY | _O_WRONLY, "wb");
     if (!f) {
-      DeleteFileW(WidePath(tmp).c_str());
+      DeleteFileW(wide.c_str());
       errno = EIO;
       return nullptr;
     }
@@ -124,8 +127,8 @@ bool SyncFile(FILE* f) {
 }
 
 bool RenameOver(const std::string& from, const std::string& to) {
-  if (MoveFileExW(WidePath(from).c_str(), WidePath(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    return true;
+  const std::wstring src = WidePath(from), dst = WidePath(to);
+  if (MoveFileExW(src.c_str(), dst.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
   SetErrnoFromLastError();
   return false;
 }
@@ -138,7 +141,8 @@ std::string PrivateFolder(bool* made) {
     char name[40];
     snprintf(name, sizeof name, "qor-%lu-%u", GetCurrentProcessId(), attempt);
     std::string dir = base + name;
-    if (CreateDirectoryW(WidePath(dir).c_str(), nullptr)) {
+    const std::wstring wide = WidePath(dir);
+    if (CreateDirectoryW(wide.c_str(), nullptr)) {
       *made = true;
       return dir + "/";
     }
@@ -148,7 +152,8 @@ std::string PrivateFolder(bool* made) {
 }
 
 FILE* CreateNewFile(const std::string& path, bool* existed) {
-  HANDLE h = CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const std::wstring wide = WidePath(path);
+  HANDLE h = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   *existed = h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS;
   return StreamOf(h, _O_TEXT | _O_WRONLY, "w");
 }

@@ -21,9 +21,12 @@ std::string SingleInstanceLockPath(const std::string& gameFolder) {
 
 InstanceStatus AcquireSingleInstance(const std::string& gameFolder) {
   if (g_mutex) return InstanceStatus::kOnly;
-  HANDLE h = CreateMutexA(nullptr, TRUE, SingleInstanceLockPath(gameFolder).c_str());
+  const std::string name = SingleInstanceLockPath(gameFolder);
+  HANDLE h = CreateMutexA(nullptr, TRUE, name.c_str());
+  // Read at once: freeing memory (a temporary's destructor) may reset it.
+  const DWORD error = GetLastError();
   if (!h) return InstanceStatus::kError;
-  if (GetLastError() == ERROR_ALREADY_EXISTS) {
+  if (error == ERROR_ALREADY_EXISTS) {
     CloseHandle(h);
     return InstanceStatus::kAnotherRunning;
   }
