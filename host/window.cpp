@@ -390,11 +390,12 @@ bool InitVideo() {
     // Read by the audio start in gui.create; an explicit driver choice wins.
     if (g_options.audioDriver.empty()) SDL_setenv("SDL_AUDIODRIVER", "dummy", 0);
     if (!g_videoReady) {
-      SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "offscreen", SDL_HINT_OVERRIDE);
+      const char* driver = platform::HeadlessVideoDriver();  // null: the system's own, windows hidden
+      if (driver) SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, driver, SDL_HINT_OVERRIDE);
       if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0)
         g_videoReady = true;
       else
-        fprintf(stderr, "qor: cannot start SDL video (offscreen): %s\n", SDL_GetError());
+        fprintf(stderr, "qor: cannot start SDL video (%s): %s\n", driver ? driver : "default", SDL_GetError());
     }
   }
   return g_videoReady;
@@ -428,7 +429,10 @@ bool CreateMainWindow(int width, int height, bool opengl, std::string* error) {
   int x = dw / 2 - width / 2;
   int y = dh / 2 - height / 2;
   WriteBootLog("スクリーン位置 x=%d,y=%d", x, y);
-  Uint32 flags = SDL_WINDOW_SHOWN | SDL_WINDOW_ALLOW_HIGHDPI | (opengl ? SDL_WINDOW_OPENGL : 0);
+  // A headless run on a driver with a real screen (Windows) never shows its window.
+  const bool hidden = g_options.headless && !platform::HeadlessVideoDriver();
+  Uint32 flags = (hidden ? SDL_WINDOW_HIDDEN : SDL_WINDOW_SHOWN) | SDL_WINDOW_ALLOW_HIGHDPI |
+                 (opengl ? SDL_WINDOW_OPENGL : 0);
   SDL_Window* win = SDL_CreateWindow("", x, y, width > 0 ? width : 1, height > 0 ? height : 1, flags);
   if (!win) {
     *error = SDL_GetError();
@@ -445,7 +449,7 @@ bool CreateMainWindow(int width, int height, bool opengl, std::string* error) {
   SDL_EventState(SDL_DROPTEXT, SDL_DISABLE);
   // Keys are read as keys; no input method composes text over the game.
   SDL_StopTextInput();
-  SDL_RaiseWindow(win);
+  if (!hidden) SDL_RaiseWindow(win);
   g_input.quit = false;
   WriteBootLog("ウィンドウ作成に成功しました。次にDirectSoundを初期化します。");
   return true;

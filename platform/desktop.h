@@ -18,6 +18,11 @@ void TerminalBell();
 // (POSIX), so the caller makes its own.
 bool SystemBeep();
 
+// The SDL video driver headless runs use: "offscreen" on POSIX (EGL, no
+// display needed); null on Windows, whose own driver gives GL to windows
+// that are never shown (headless runs create them hidden).
+const char* HeadlessVideoDriver();
+
 // Turns desktop composition off where the system has it (DwmEnableComposition
 // from dwmapi.dll when that exists); nothing elsewhere.
 void DisableDesktopComposition();

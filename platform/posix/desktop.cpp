@@ -46,6 +46,8 @@ void TerminalBell() {
 
 bool SystemBeep() { return false; }
 
+const char* HeadlessVideoDriver() { return "offscreen"; }
+
 void DisableDesktopComposition() {}
 
 }  // namespace qor::platform

@@ -27,6 +27,8 @@ void TerminalBell() { MessageBeep(0xFFFFFFFF); }
 
 bool SystemBeep() { return MessageBeep(0xFFFFFFFF) != 0; }
 
+const char* HeadlessVideoDriver() { return nullptr; }
+
 void DisableDesktopComposition() {
   HMODULE dwm = LoadLibraryA("dwmapi.dll");
   if (!dwm) return;
