@@ -15,11 +15,12 @@ std::wstring ToWide(std::string_view text, unsigned cp) {
 
 std::string FromWide(std::wstring_view text, unsigned cp) {
   if (text.empty()) return {};
-  // CP_UTF8 takes no default character; every UTF-16 unit has a UTF-8 form.
+  // CP_UTF8 takes no default character or flags; every UTF-16 unit has a UTF-8 form.
   const char* fallback = cp == CP_UTF8 ? nullptr : "?";
-  int n = WideCharToMultiByte(cp, 0, text.data(), int(text.size()), nullptr, 0, fallback, nullptr);
+  DWORD flags = cp == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+  int n = WideCharToMultiByte(cp, flags, text.data(), int(text.size()), nullptr, 0, fallback, nullptr);
   std::string out(size_t(n > 0 ? n : 0), '\0');
-  if (n > 0) WideCharToMultiByte(cp, 0, text.data(), int(text.size()), out.data(), n, fallback, nullptr);
+  if (n > 0) WideCharToMultiByte(cp, flags, text.data(), int(text.size()), out.data(), n, fallback, nullptr);
   return out;
 }
 
