@@ -54,12 +54,14 @@ qor_wine_prefix
 step=$(date +%s)
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+# A new prefix (new sources or toolchain) invalidates every library path CMake found.
+if ! grep -qxF "QOR_WINDOWS_PREFIX:PATH=$prefix" "$BUILD/CMakeCache.txt" 2>/dev/null; then
+  rm -rf "$BUILD/CMakeCache.txt" "$BUILD/CMakeFiles" "$BUILD/build.ninja"
+fi
 if [ ! -f "$BUILD/build.ninja" ]; then
   cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" -DQOR_WINDOWS_PREFIX="$prefix" \
     -DQOR_BENCH=OFF "${launcher[@]}"
-else
-  cmake "$BUILD" -DQOR_WINDOWS_PREFIX="$prefix" >/dev/null
 fi
 ninja -C "$BUILD" -j2 qor qar demo qor_unit
 echo "build-windows: engine built in $(( $(date +%s) - step )) s"

@@ -129,7 +129,8 @@ build_libjpeg-turbo() {
 }
 build_freetype() {
   unpack freetype
-  cmake_build . -DFT_DISABLE_ZLIB=ON -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON \
+  # The toolchain's zlib, not FreeType's own copy, whose symbols clash with it at link time.
+  cmake_build . -DFT_REQUIRE_ZLIB=ON -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON \
     -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON
 }
 build_libsdl2() {
