@@ -312,7 +312,7 @@ int Pack(const std::string& dir, const std::string& outPath, int number) {
                                    (unsigned long long)fileSize);
   if (!platform::SyncFile(out)) Fail("%s: write error: %s", outPath.c_str(), strerror(errno));
   if (fclose(out) != 0) Fail("%s: write error: %s", outPath.c_str(), strerror(errno));
-  if (!platform::ReplaceFile(tmp, outPath)) Fail("%s: %s", outPath.c_str(), strerror(errno));
+  if (!platform::RenameOver(tmp, outPath)) Fail("%s: %s", outPath.c_str(), strerror(errno));
   s_tmpName.clear();
   return 0;
 }

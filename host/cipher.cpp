@@ -277,14 +277,21 @@ void Md5Compress(uint32_t state[4], const uint8_t block[64]) {
 void BlockDecipher(const uint8_t in[32], uint8_t out[32]) { Decipher(LoadKey(), in, out); }
 void BlockEncipher(const uint8_t in[32], uint8_t out[32]) { Encipher(LoadKey(), in, out); }
 
-__attribute__((target_clones("avx2", "default"))) void DecipherBlocks(uint8_t* data, size_t blocks) {
+// Function multi-versioning needs ifunc (ELF); elsewhere the default build runs.
+#if defined(__ELF__)
+#define QOR_AVX2_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define QOR_AVX2_CLONES
+#endif
+
+QOR_AVX2_CLONES void DecipherBlocks(uint8_t* data, size_t blocks) {
   const KeyWords k = LoadKey();
   size_t i = 0;
   for (; i + kLanes <= blocks; i += kLanes) DecipherN<kLanes>(k, data + 32 * i, data + 32 * i);
   for (; i < blocks; ++i) Decipher(k, data + 32 * i, data + 32 * i);
 }
 
-__attribute__((target_clones("avx2", "default"))) void EncipherBlocks(uint8_t* data, size_t blocks) {
+QOR_AVX2_CLONES void EncipherBlocks(uint8_t* data, size_t blocks) {
   const KeyWords k = LoadKey();
   size_t i = 0;
   for (; i + kLanes <= blocks; i += kLanes) EncipherN<kLanes>(k, data + 32 * i, data + 32 * i);

@@ -36,7 +36,7 @@ FILE* CreateTempBeside(const std::string& path, std::string* tmpPath);
 bool SyncFile(FILE* f);
 
 // Renames `from` over `to`, replacing it in one step.
-bool ReplaceFile(const std::string& from, const std::string& to);
+bool RenameOver(const std::string& from, const std::string& to);
 
 // A folder only this user may enter, ending in '/': $XDG_RUNTIME_DIR when it
 // is one, else a new folder made in the temp folder (`*made` true then; the

@@ -42,7 +42,7 @@ bool WriteFileAtomic(const std::string& path, const void* data, size_t size) {
     ok = false;
     saved = errno;
   }
-  if (ok && !ReplaceFile(tmp, path)) {
+  if (ok && !RenameOver(tmp, path)) {
     ok = false;
     saved = errno;
   }

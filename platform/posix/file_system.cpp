@@ -82,7 +82,7 @@ FILE* CreateTempBeside(const std::string& path, std::string* tmpPath) {
 
 bool SyncFile(FILE* f) { return fflush(f) == 0 && fsync(fileno(f)) == 0; }
 
-bool ReplaceFile(const std::string& from, const std::string& to) { return rename(from.c_str(), to.c_str()) == 0; }
+bool RenameOver(const std::string& from, const std::string& to) { return rename(from.c_str(), to.c_str()) == 0; }
 
 std::string PrivateFolder(bool* made) {
   *made = false;

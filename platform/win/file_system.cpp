@@ -123,7 +123,7 @@ bool SyncFile(FILE* f) {
   return FlushFileBuffers(HANDLE(_get_osfhandle(_fileno(f)))) != 0;
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to) {
+bool RenameOver(const std::string& from, const std::string& to) {
   if (MoveFileExW(WidePath(from).c_str(), WidePath(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     return true;
   SetErrnoFromLastError();
