@@ -421,6 +421,7 @@ int Cat(const std::string& path, int number, const std::string& name) {
   if (!found) Fail("%s: no member named %s", path.c_str(), name.c_str());
   std::vector<uint8_t> data;
   bool whole = ReadMember(path, *found, &data);
+  platform::SetBinaryMode(stdout);  // member bytes unchanged (no CR added on Windows)
   if (!WriteAll(data, stdout) || fflush(stdout) != 0)
     Fail("write error: %s", strerror(errno));
   if (!whole) Fail("%s: extends past the end of the archive", found->name.c_str());

@@ -50,6 +50,9 @@ FILE* CreateNewFile(const std::string& path, bool* existed);
 // Removes an empty folder; failure is ignored.
 void RemoveFolder(const std::string& path);
 
+// Makes `f` pass bytes unchanged (Windows text mode adds CRs; POSIX has none).
+void SetBinaryMode(FILE* f);
+
 // True when `f` is a terminal (console).
 bool IsTerminal(FILE* f);
 

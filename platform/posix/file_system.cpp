@@ -113,6 +113,8 @@ FILE* CreateNewFile(const std::string& path, bool* existed) {
 
 void RemoveFolder(const std::string& path) { (void)rmdir(path.c_str()); }
 
+void SetBinaryMode(FILE*) {}
+
 bool IsTerminal(FILE* f) { return isatty(fileno(f)) != 0; }
 
 }  // namespace qor::platform

@@ -155,6 +155,8 @@ FILE* CreateNewFile(const std::string& path, bool* existed) {
 
 void RemoveFolder(const std::string& path) { RemoveDirectoryW(WidePath(path).c_str()); }
 
+void SetBinaryMode(FILE* f) { _setmode(_fileno(f), _O_BINARY); }
+
 bool IsTerminal(FILE* f) { return _isatty(_fileno(f)) != 0; }
 
 }  // namespace qor::platform
