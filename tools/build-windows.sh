@@ -93,7 +93,7 @@ $HOST-strip -o "$out/$name.exe" "$BUILD/qor.exe"
 texts=$(mktemp -d)
 src_text() {  # src_text TARBALL_GLOB MEMBER_SUFFIX OUTPUT
   local tarball
-  tarball=$(ls $CACHE/sources/$1 | sort -V | tail -n 1)
+  tarball=$(ls $CACHE/sources/$1 | grep -v '\.asc$' | sort -V | tail -n 1)
   tar -xOf "$tarball" --wildcards "*/$2" > "$texts/$3"
 }
 src_text 'freetype_*.orig.tar.*' docs/FTL.TXT freetype
