@@ -54,12 +54,14 @@ qor_wine_prefix
 step=$(date +%s)
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+# A new prefix (new sources or toolchain) invalidates every library path CMake found.
+if ! grep -qxF "QOR_WINDOWS_PREFIX:PATH=$prefix" "$BUILD/CMakeCache.txt" 2>/dev/null; then
+  rm -rf "$BUILD/CMakeCache.txt" "$BUILD/CMakeFiles" "$BUILD/build.ninja"
+fi
 if [ ! -f "$BUILD/build.ninja" ]; then
   cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" -DQOR_WINDOWS_PREFIX="$prefix" \
     -DQOR_BENCH=OFF "${launcher[@]}"
-else
-  cmake "$BUILD" -DQOR_WINDOWS_PREFIX="$prefix" >/dev/null
 fi
 ninja -C "$BUILD" -j2 qor qar demo qor_unit
 echo "build-windows: engine built in $(( $(date +%s) - step )) s"
@@ -91,7 +93,7 @@ $HOST-strip -o "$out/$name.exe" "$BUILD/qor.exe"
 texts=$(mktemp -d)
 src_text() {  # src_text TARBALL_GLOB MEMBER_SUFFIX OUTPUT
   local tarball
-  tarball=$(ls $CACHE/sources/$1 | sort -V | tail -n 1)
+  tarball=$(ls $CACHE/sources/$1 | grep -v '\.asc$' | sort -V | tail -n 1)
   tar -xOf "$tarball" --wildcards "*/$2" > "$texts/$3"
 }
 src_text 'freetype_*.orig.tar.*' docs/FTL.TXT freetype

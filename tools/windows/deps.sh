@@ -79,7 +79,7 @@ cmake_build() {  # cmake_build SRCDIR [cmake args...]: configure, build and inst
     -DCMAKE_FIND_ROOT_PATH="$P;/usr/$HOST" -DCMAKE_FIND_ROOT_PATH_MODE_PROGRAM=NEVER \
     -DCMAKE_FIND_ROOT_PATH_MODE_LIBRARY=ONLY -DCMAKE_FIND_ROOT_PATH_MODE_INCLUDE=ONLY \
     -DCMAKE_FIND_ROOT_PATH_MODE_PACKAGE=ONLY -DCMAKE_INSTALL_PREFIX="$P" \
-    -DCMAKE_INSTALL_LIBDIR=lib -DBUILD_SHARED_LIBS=OFF "$@"
+    -DCMAKE_INSTALL_LIBDIR="$P/lib" -DBUILD_SHARED_LIBS=OFF "$@"
   ninja -C "$src/_build" -j"$JOBS" install
 }
 autotools_build() {  # autotools_build [configure args...]
@@ -129,7 +129,8 @@ build_libjpeg-turbo() {
 }
 build_freetype() {
   unpack freetype
-  cmake_build . -DFT_DISABLE_ZLIB=ON -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON \
+  # The toolchain's zlib, not FreeType's own copy, whose symbols clash with it at link time.
+  cmake_build . -DFT_REQUIRE_ZLIB=ON -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON \
     -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON
 }
 build_libsdl2() {

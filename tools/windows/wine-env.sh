@@ -39,5 +39,8 @@ qor_wine_server() {  # keeps one wineserver up for the whole run, so each start 
   wineserver -k >/dev/null 2>&1 || true  # one left from a run without this display
   wineserver -w
   wineserver -p
+  # Wine's own background processes start with the first program and inherit
+  # its output: start them here, on /dev/null, not on a test's output pipes.
+  "$(dirname "${BASH_SOURCE[0]}")/wine-run.sh" cmd /c exit < /dev/null > /dev/null 2>&1 || true
   trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 }
