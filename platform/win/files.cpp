@@ -94,7 +94,7 @@ std::string DocumentsFolder() {
   PIDLIST_ABSOLUTE list = nullptr;
   if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_PERSONAL, &list)) && list) {
     wchar_t path[MAX_PATH] = {};
-    if (SHGetPathFromIDListW(list, path)) dir = FromWide(path, CP_UTF8);
+    if (SHGetPathFromIDListW(list, path)) dir = FromWide(path, CP_ACP);
     CoTaskMemFree(list);
   }
   for (char& c : dir)
