@@ -18,8 +18,6 @@
 // named relative to the packed folder with '\' separators and sorted by name
 // (bytes) within each of the two groups, so the same folder always gives the
 // same archive.
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -37,6 +35,7 @@
 #include "host/cipher.h"
 #include "host/resource.h"
 #include "host/resource_stream.h"
+#include "platform/file_system.h"
 
 namespace fs = std::filesystem;
 using namespace qor;
@@ -107,25 +106,25 @@ struct InputFile {
 
 std::vector<InputFile> CollectFiles(const fs::path& dir, const fs::path& outPath) {
   std::error_code ec;
-  if (!fs::is_directory(dir, ec)) Fail("%s: not a folder", dir.c_str());
+  if (!fs::is_directory(dir, ec)) Fail("%s: not a folder", dir.string().c_str());
   std::vector<InputFile> files;
   fs::recursive_directory_iterator it(dir, fs::directory_options::none, ec), end;
-  if (ec) Fail("%s: %s", dir.c_str(), ec.message().c_str());
+  if (ec) Fail("%s: %s", dir.string().c_str(), ec.message().c_str());
   for (; it != end; it.increment(ec)) {
-    if (ec) Fail("%s: %s", dir.c_str(), ec.message().c_str());
+    if (ec) Fail("%s: %s", dir.string().c_str(), ec.message().c_str());
     const fs::directory_entry& e = *it;
     if (e.is_directory(ec)) continue;
     // An earlier archive written into the folder itself is not packed again.
     if (fs::equivalent(e.path(), outPath, ec)) continue;
     if (!e.is_regular_file(ec)) {
-      Warn("%s: not a regular file, skipped", e.path().c_str());
+      Warn("%s: not a regular file, skipped", e.path().string().c_str());
       continue;
     }
     std::string name = e.path().lexically_relative(dir).generic_string();
     std::replace(name.begin(), name.end(), '/', '\\');
     uintmax_t size = e.file_size(ec);
-    if (ec) Fail("%s: %s", e.path().c_str(), ec.message().c_str());
-    if (size > UINT32_MAX) Fail("%s: larger than 4 GiB, which an archive cannot hold", e.path().c_str());
+    if (ec) Fail("%s: %s", e.path().string().c_str(), ec.message().c_str());
+    if (size > UINT32_MAX) Fail("%s: larger than 4 GiB, which an archive cannot hold", e.path().string().c_str());
     if (name.size() > kMaxMemberName) Fail("%s: member name longer than 255 bytes", name.c_str());
     if (name.find('"') != std::string::npos) Fail("%s: member names cannot contain '\"'", name.c_str());
     if (ArchiveIndexKey(name) == kPadName) Fail("%s: name reserved for the archive's padding", name.c_str());
@@ -159,7 +158,7 @@ struct Progress {
     if (files - lastFiles < 100 && bytes - lastBytes < (16u << 20) && files != totalFiles) return;
     lastFiles = files;
     lastBytes = bytes;
-    fprintf(stderr, "\rqar: %zu/%zu files, %.1f/%.1f MB", files, totalFiles, double(bytes) / (1 << 20),
+    fprintf(stderr, "\rqar: %llu/%llu files, %.1f/%.1f MB", (unsigned long long)files, (unsigned long long)totalFiles, double(bytes) / (1 << 20),
             double(totalBytes) / (1 << 20));
     if (files == totalFiles) fputc('\n', stderr);
     fflush(stderr);
@@ -219,8 +218,8 @@ class ArchiveWriter {
 };
 
 void CopyFileInto(const InputFile& f, ArchiveWriter* w) {
-  FILE* in = fopen(f.path.c_str(), "rb");
-  if (!in) Fail("%s: %s", f.path.c_str(), strerror(errno));
+  FILE* in = fopen(f.path.string().c_str(), "rb");
+  if (!in) Fail("%s: %s", f.path.string().c_str(), strerror(errno));
   std::vector<uint8_t> buf(1 << 20);
   uint64_t left = f.size;
   while (left > 0) {
@@ -232,7 +231,7 @@ void CopyFileInto(const InputFile& f, ArchiveWriter* w) {
   }
   bool grew = fgetc(in) != EOF;
   fclose(in);
-  if (left > 0 || grew) Fail("%s: the file changed while it was being packed", f.path.c_str());
+  if (left > 0 || grew) Fail("%s: the file changed while it was being packed", f.path.string().c_str());
 }
 
 int Pack(const std::string& dir, const std::string& outPath, int number) {
@@ -276,22 +275,19 @@ int Pack(const std::string& dir, const std::string& outPath, int number) {
   // Written beside the target and renamed over it, so a failed run never
   // leaves a half-written archive under the real name.
   std::string tmp = outPath + ".tmp-XXXXXX";
-  int fd = mkstemp(tmp.data());
-  if (fd < 0) Fail("%s: cannot create: %s", outPath.c_str(), strerror(errno));
-  fchmod(fd, 0644);
-  FILE* out = fdopen(fd, "wb");
-  if (!out) Fail("%s: %s", outPath.c_str(), strerror(errno));
+  FILE* out = platform::CreateTempBeside(outPath, &tmp);
+  if (!out) Fail("%s: cannot create: %s", outPath.c_str(), strerror(errno));
   static std::string s_tmpName;
   s_tmpName = tmp;
   atexit([] {
-    if (!s_tmpName.empty()) unlink(s_tmpName.c_str());
+    if (!s_tmpName.empty()) remove(s_tmpName.c_str());
   });
 
   Progress progress;
   progress.totalFiles = files.size();
   progress.totalBytes = cipherBytes + soundBytes;
   // Only on a terminal: in a log, lines rewritten with \r are just noise.
-  progress.enabled = isatty(2) && (files.size() >= 500 || progress.totalBytes >= (64u << 20));
+  progress.enabled = platform::IsTerminal(stderr) && (files.size() >= 500 || progress.totalBytes >= (64u << 20));
 
   ArchiveWriter w(out);
   w.SetCipher(ArchiveIndexEnciphered(number));
@@ -314,9 +310,9 @@ int Pack(const std::string& dir, const std::string& outPath, int number) {
   w.Flush();
   if (w.Offset() != fileSize) Fail("internal error: archive size %llu, expected %llu", (unsigned long long)w.Offset(),
                                    (unsigned long long)fileSize);
-  if (fflush(out) != 0 || fsync(fileno(out)) != 0) Fail("%s: write error: %s", outPath.c_str(), strerror(errno));
+  if (!platform::SyncFile(out)) Fail("%s: write error: %s", outPath.c_str(), strerror(errno));
   if (fclose(out) != 0) Fail("%s: write error: %s", outPath.c_str(), strerror(errno));
-  if (rename(tmp.c_str(), outPath.c_str()) != 0) Fail("%s: %s", outPath.c_str(), strerror(errno));
+  if (!platform::RenameOver(tmp, outPath)) Fail("%s: %s", outPath.c_str(), strerror(errno));
   s_tmpName.clear();
   return 0;
 }
@@ -324,9 +320,9 @@ int Pack(const std::string& dir, const std::string& outPath, int number) {
 // ---- reading ----
 
 ArchiveIndex ReadIndex(const std::string& path, int number) {
-  struct stat st;
-  if (stat(path.c_str(), &st) != 0) Fail("%s: %s", path.c_str(), strerror(errno));
-  if (!S_ISREG(st.st_mode)) Fail("%s: not a file", path.c_str());
+  platform::PathKind kind = platform::KindOfPath(path);
+  if (kind == platform::PathKind::kMissing) Fail("%s: %s", path.c_str(), strerror(errno));
+  if (kind != platform::PathKind::kFile) Fail("%s: not a file", path.c_str());
   ArchiveIndex index;
   switch (ReadArchiveIndexFile(path.c_str(), ArchiveIndexEnciphered(number), &index)) {
     case IndexRead::kOk:
@@ -399,19 +395,19 @@ int Extract(const std::string& path, int number, const std::string& dir) {
       continue;
     }
     if (!ReadMember(path, e, &data)) {
-      Warn("%s: extends past the end of the archive; only %zu of %u bytes written", e.name.c_str(), data.size(),
+      Warn("%s: extends past the end of the archive; only %llu of %u bytes written", e.name.c_str(), (unsigned long long)data.size(),
            e.size);
       status = 1;
     }
     fs::path target = fs::path(dir) / rel;
     std::error_code ec;
     fs::create_directories(target.parent_path(), ec);
-    if (ec) Fail("%s: %s", target.parent_path().c_str(), ec.message().c_str());
-    FILE* f = fopen(target.c_str(), "wb");
-    if (!f) Fail("%s: %s", target.c_str(), strerror(errno));
+    if (ec) Fail("%s: %s", target.parent_path().string().c_str(), ec.message().c_str());
+    FILE* f = fopen(target.string().c_str(), "wb");
+    if (!f) Fail("%s: %s", target.string().c_str(), strerror(errno));
     bool ok = WriteAll(data, f);
     if (fclose(f) != 0) ok = false;
-    if (!ok) Fail("%s: write error", target.c_str());
+    if (!ok) Fail("%s: write error", target.string().c_str());
   }
   return status;
 }
@@ -425,6 +421,7 @@ int Cat(const std::string& path, int number, const std::string& name) {
   if (!found) Fail("%s: no member named %s", path.c_str(), name.c_str());
   std::vector<uint8_t> data;
   bool whole = ReadMember(path, *found, &data);
+  platform::SetBinaryMode(stdout);  // member bytes unchanged (no CR added on Windows)
   if (!WriteAll(data, stdout) || fflush(stdout) != 0)
     Fail("write error: %s", strerror(errno));
   if (!whole) Fail("%s: extends past the end of the archive", found->name.c_str());

@@ -22,8 +22,12 @@ bool SettleWindow(ScreenPump pump) {
   return true;
 }
 
+// A window created hidden (headless runs on Windows) stays hidden through
+// every mode switch.
+bool Hidden(SDL_Window* w) { return (SDL_GetWindowFlags(w) & SDL_WINDOW_HIDDEN) != 0; }
+
 void EnterFullScreenWindow() {
-  if (SDL_Window* w = g_screenInternals.window) {
+  if (SDL_Window* w = g_screenInternals.window; w && !Hidden(w)) {
     SDL_ShowWindow(w);
     SDL_SetWindowFullscreen(w, SDL_WINDOW_FULLSCREEN_DESKTOP);
     SDL_RaiseWindow(w);
@@ -78,8 +82,10 @@ GfxStatus SetWindowed(ScreenPump pump) {
     SDL_SetWindowFullscreen(w, 0);
     SDL_SetWindowSize(w, g_screen.width, g_screen.height);
     SDL_SetWindowPosition(w, g_screen.desktopWidth / 2 - g_screen.width / 2, g_screen.desktopHeight / 2 - g_screen.height / 2);
-    SDL_ShowWindow(w);
-    SDL_RaiseWindow(w);
+    if (!Hidden(w)) {
+      SDL_ShowWindow(w);
+      SDL_RaiseWindow(w);
+    }
   }
   g_screen.mode = 0;
   WriteBootLog("ウィンドウ位置を修正しました。ウィンドウ化処理は終了しました。");

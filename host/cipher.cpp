@@ -2,13 +2,12 @@
 // reader that deciphers an archive in 32-byte blocks.
 #include "host/cipher.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
 #include "host/engine.h"
+#include "platform/file_system.h"
 
 namespace qor {
 
@@ -278,14 +277,21 @@ void Md5Compress(uint32_t state[4], const uint8_t block[64]) {
 void BlockDecipher(const uint8_t in[32], uint8_t out[32]) { Decipher(LoadKey(), in, out); }
 void BlockEncipher(const uint8_t in[32], uint8_t out[32]) { Encipher(LoadKey(), in, out); }
 
-__attribute__((target_clones("avx2", "default"))) void DecipherBlocks(uint8_t* data, size_t blocks) {
+// Function multi-versioning needs ifunc (ELF); elsewhere the default build runs.
+#if defined(__ELF__)
+#define QOR_AVX2_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define QOR_AVX2_CLONES
+#endif
+
+QOR_AVX2_CLONES void DecipherBlocks(uint8_t* data, size_t blocks) {
   const KeyWords k = LoadKey();
   size_t i = 0;
   for (; i + kLanes <= blocks; i += kLanes) DecipherN<kLanes>(k, data + 32 * i, data + 32 * i);
   for (; i < blocks; ++i) Decipher(k, data + 32 * i, data + 32 * i);
 }
 
-__attribute__((target_clones("avx2", "default"))) void EncipherBlocks(uint8_t* data, size_t blocks) {
+QOR_AVX2_CLONES void EncipherBlocks(uint8_t* data, size_t blocks) {
   const KeyWords k = LoadKey();
   size_t i = 0;
   for (; i + kLanes <= blocks; i += kLanes) EncipherN<kLanes>(k, data + 32 * i, data + 32 * i);
@@ -319,8 +325,9 @@ UCipherFile* CipherOpen(const char* name) {
     return nullptr;
   }
   f->file = file;
-  struct stat st;
-  f->length = (fstat(fileno(file), &st) == 0) ? uint32_t(st.st_size) : 0;
+  uint64_t length = 0;
+  platform::KindOfOpenFile(file, &length);
+  f->length = uint32_t(length);
   f->blockPos = -1;
   f->position = 0;
   return f;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "host/engine.h"
+#include "platform/desktop.h"
 #include "platform/paths.h"
 #include "platform/text.h"
 
@@ -130,8 +131,8 @@ int ReadConfigInt(const char* key) {
 }
 
 void ReadConfig() {
-  // Desktop composition does not exist here: the switch is read and has no effect.
-  (void)ReadConfigInt("WindowsAeroOff");
+  // Turns desktop composition off where the system has it (no effect elsewhere).
+  if (ReadConfigInt("WindowsAeroOff") == 1) platform::DisableDesktopComposition();
   if (ReadConfigInt("DebugLogMode") == 1) g_logEnabled = true;
 }
 

@@ -2,7 +2,6 @@
 #include "host/engine.h"
 
 #include <SDL.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <clocale>
@@ -24,6 +23,7 @@
 #include "host/window.h"
 #include "platform/text.h"
 #include "platform/dialog.h"
+#include "platform/file_system.h"
 #include "platform/paths.h"
 
 namespace qor {
@@ -120,7 +120,8 @@ void InstallErrorWrapper(lua_State* L) {
 std::string ChooseGameDir(const std::string& given, const std::string& exePath) {
   if (!given.empty()) return given;
   std::string dir = exePath.substr(0, exePath.find_last_of('/') + 1);
-  if (!dir.empty() && (access((dir + "root.lua").c_str(), 0) == 0 || access((dir + "00.qar").c_str(), 0) == 0))
+  auto exists = [](const std::string& p) { return platform::KindOfPath(p) != platform::PathKind::kMissing; };
+  if (!dir.empty() && (exists(dir + "root.lua") || exists(dir + "00.qar")))
     return dir;
   return ".";
 }
@@ -190,7 +191,7 @@ void FatalError(const char* fmt, ...) {
     // in use below this call. Finish what needs no Lua, then end.
     SetCleanupStatus(255);
     FinishCleanup();
-    _exit(255);
+    std::_Exit(255);
   }
   EndProcess(-1);
 }
@@ -301,7 +302,7 @@ void ExitCleanup() {
     lua_close(L);  // runs every object's __gc: sounds stop, textures are freed
   }
   FinishCleanup();
-  if (g_statusChanged) _exit(g_exitStatus);
+  if (g_statusChanged) std::_Exit(g_exitStatus);
 }
 
 const std::string& GameFolder() { return g_exeDir; }
@@ -317,13 +318,13 @@ void EngineMain(void (*registerModules)(lua_State*)) {
   setlocale(LC_CTYPE, "");
   g_exePath = platform::ExecutablePath();
   std::string dir = ChooseGameDir(g_options.gameDir, g_exePath);
-  if (chdir(dir.c_str()) != 0) {
+  if (!platform::ChangeDirectory(dir)) {
     fprintf(stderr, "qor: cannot enter the game folder \"%s\": %s\n", dir.c_str(), strerror(errno));
     exit(-1);
   }
-  char cwd[4096];
-  g_exeDir = getcwd(cwd, sizeof cwd) ? cwd : dir;
-  if (g_exeDir.empty() || g_exeDir.back() != '/') g_exeDir += '/';
+  g_exeDir = platform::CurrentDirectory();
+  if (g_exeDir.empty()) g_exeDir = dir;
+  if (g_exeDir.back() != '/') g_exeDir += '/';
   atexit(ExitCleanup);
 
   LoadArchiveIndex();

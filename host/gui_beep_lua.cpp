@@ -1,10 +1,12 @@
-// Lua binding of gui.beep: a short tone through the mixer, or the terminal
-// bell when no audio device is open.
+// Lua binding of gui.beep: the system's beep where there is one (Windows),
+// else a short tone through the mixer, or the terminal bell when no audio
+// device is open.
 #include <SDL.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <numbers>
 
 #include "host/binding.h"
 #include "host/modules.h"
@@ -33,7 +35,7 @@ int16_t BeepSample(int i) {
   if (i >= kToneFrames) return 0;
   int edge = std::min(i, kToneFrames - 1 - i);
   double fade = edge < 110 ? edge / 110.0 : 1.0;  // 5 ms ramps: no clicks
-  return static_cast<int16_t>(9000 * fade * std::sin(2 * M_PI * 880.0 * i / kBeepRate));
+  return static_cast<int16_t>(9000 * fade * std::sin(2 * std::numbers::pi * 880.0 * i / kBeepRate));
 }
 
 void PlayBeep() {
@@ -64,7 +66,10 @@ void PlayBeep() {
 
 int GuiBeep(lua_State* L) {
   ClearStack(L);
-  Guard([] { PlayBeep(); });
+  // The system's own beep where it has one; else a tone of our own.
+  Guard([] {
+    if (!platform::SystemBeep()) PlayBeep();
+  });
   return 0;
 }
 

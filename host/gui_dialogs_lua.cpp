@@ -9,6 +9,7 @@
 #include "host/modules.h"
 #include "host/window.h"
 #include "platform/file_dialogs.h"
+#include "platform/file_system.h"
 #include "platform/paths.h"
 #include "platform/text.h"
 
@@ -17,12 +18,14 @@ namespace {
 
 // The dialog tool's answer, or the --input script's when running headless or
 // without a tool. False when cancelled (a missing answer cancels, with one
-// stderr line). `text` is UTF-8.
-bool AskDialog(const platform::DialogRequest& request, std::string* text) {
+// stderr line). `text` is UTF-8; `*scripted` says it came from the script.
+bool AskDialog(const platform::DialogRequest& request, std::string* text, bool* scripted = nullptr) {
+  if (scripted) *scripted = false;
   if (!RunningHeadless()) {
     platform::DialogAnswer a = platform::RunDialog(request, text);
     if (a != platform::DialogAnswer::kNoTool) return a == platform::DialogAnswer::kOk;
   }
+  if (scripted) *scripted = true;
   switch (TakeScriptedAnswer(text)) {
     case ScriptedAnswer::kText: return true;
     case ScriptedAnswer::kCancel: return false;
@@ -35,7 +38,7 @@ bool AskDialog(const platform::DialogRequest& request, std::string* text) {
 // A scripted file answer made absolute against the game folder, and checked
 // against the dialog's rules (the real tools enforce them themselves).
 bool CheckScriptedPath(const platform::DialogRequest& r, std::string* path) {
-  if (!path->empty() && (*path)[0] != '/') *path = GameFolder() + *path;
+  if (!path->empty() && !platform::IsAbsolutePath(*path)) *path = GameFolder() + *path;
   std::string folder = path->substr(0, path->find_last_of('/') + 1);
   bool ok = true;
   const char* rule = "";
@@ -60,10 +63,14 @@ int ReturnChosenPath(lua_State* L, Fill&& fill) {
   std::string* chosen = nullptr;
   RunGuarded(L, [&](Outcome&) {
     platform::DialogRequest request;
+    request.owner = g_mainWindow;
     fill(request);
     std::string text;
-    if (!AskDialog(request, &text) || text.empty()) return;
-    if (!CheckScriptedPath(request, &text)) return;
+    bool scripted = false;
+    if (!AskDialog(request, &text, &scripted) || text.empty()) return;
+    // A real dialog enforced its rules itself (and its path is in UTF-8,
+    // which the engine's file tests do not take on Windows).
+    if (scripted && !CheckScriptedPath(request, &text)) return;
     if (request.kind == platform::DialogKind::kFolder && text.back() != '/') text += '/';
     chosen = new std::string(platform::Utf8ToAnsi(text));
   });
@@ -112,6 +119,7 @@ int GuiInput(lua_State* L) {
   RunGuarded(L, [&](Outcome&) {
     platform::DialogRequest r;
     r.kind = platform::DialogKind::kInput;
+    r.owner = g_mainWindow;
     r.title = title;
     r.message = message;
     std::string text;

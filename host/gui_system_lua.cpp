@@ -2,7 +2,6 @@
 // the documents folder, file listings, times and sizes, the clipboard and
 // opening files with the desktop.
 #include <SDL.h>
-#include <dlfcn.h>
 
 #include <cstdio>
 #include <string>
@@ -12,6 +11,7 @@
 #include "host/engine.h"
 #include "host/modules.h"
 #include "host/window.h"
+#include "platform/clipboard.h"
 #include "platform/desktop.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -39,16 +39,16 @@ std::string ExePathStandIn() {
 int GuiGetExeName(lua_State* L) {
   return ReturnString(L, [] {
     std::string p = ExePathStandIn();
-    return platform::Utf8ToAnsi(p.substr(p.find_last_of("/\\") + 1));
+    return platform::PathToAnsi(p.substr(p.find_last_of("/\\") + 1));
   });
 }
 
 int GuiGetExeDir(lua_State* L) {
-  return ReturnString(L, [] { return platform::Utf8ToAnsi(GameFolder()); });
+  return ReturnString(L, [] { return platform::PathToAnsi(GameFolder()); });
 }
 
 int GuiGetTempDir(lua_State* L) {
-  return ReturnString(L, [] { return platform::Utf8ToAnsi(platform::TempDirectory()); });
+  return ReturnString(L, [] { return platform::PathToAnsi(platform::TempDirectory()); });
 }
 
 int GuiGetDocDir(lua_State* L) {
@@ -56,7 +56,7 @@ int GuiGetDocDir(lua_State* L) {
   return ReturnString(L, [&] {
     std::string dir = platform::DocumentsFolder();
     if (sub) platform::MakeFolder(dir + sub);
-    return platform::Utf8ToAnsi(dir) + (sub ? sub : "");
+    return platform::PathToAnsi(dir) + (sub ? sub : "");
   });
 }
 
@@ -68,9 +68,8 @@ int GuiGetHwnd(lua_State* L) {
 }
 
 int GuiGetHinstance(lua_State* L) {
-  static void* self = dlopen(nullptr, RTLD_LAZY);
   ClearStack(L);
-  lua_pushlightuserdata(L, self);
+  lua_pushlightuserdata(L, platform::ModuleHandle());
   return 1;
 }
 
@@ -81,7 +80,11 @@ int GuiGetCommandLine(lua_State* L) {
 int GuiSetClipboard(lua_State* L) {
   const char* text = luaL_checkstring(L, 1);
   InitVideo();
-  if (SDL_SetClipboardText(text) != 0) fprintf(stderr, "qor: cannot set the clipboard: %s\n", SDL_GetError());
+  Guard([&] {
+    std::string why;
+    if (!platform::SetClipboardText(text, g_mainWindow, &why))
+      fprintf(stderr, "qor: cannot set the clipboard: %s\n", why.c_str());
+  });
   ClearStack(L);
   return 0;
 }
@@ -97,7 +100,7 @@ int GuiGetFileList(lua_State* L) {
     platform::ListFilesRecursive(real, list, [](const std::string& sub) {
       fprintf(stderr, "qor: gui.getfilelist: cannot read the folder \"%s\"; skipped\n", sub.c_str());
     });
-    for (std::string& s : *list) s = platform::Utf8ToAnsi(s);
+    for (std::string& s : *list) s = platform::PathToAnsi(s);
   });
   ClearStack(L);
   lua_createtable(L, static_cast<int>(list->size()), 0);

@@ -3,15 +3,14 @@
 
 #include "host/lua.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+
+#include "platform/file_system.h"
 
 namespace qor {
 
@@ -65,10 +64,10 @@ bool ParseCount(const char* text, long* out) {
 // Option paths are taken from the folder qor was started in, before the game
 // folder becomes the current directory.
 std::string Absolute(const char* path) {
-  if (path[0] == '/' || !path[0]) return path;
-  char cwd[4096];
-  if (!getcwd(cwd, sizeof cwd)) return path;
-  return std::string(cwd) + "/" + path;
+  if (!path[0] || platform::IsAbsolutePath(path)) return path;
+  std::string cwd = platform::CurrentDirectory();
+  if (cwd.empty()) return path;
+  return cwd + path;
 }
 
 }  // namespace
@@ -146,18 +145,17 @@ bool ParseOptions(int argc, char** argv, Options* o, bool* exitNow) {
 bool ScreenshotPathUsable(const std::string& path, std::string* why) {
   std::string dir = path.substr(0, path.find_last_of('/') + 1);
   if (dir.empty()) dir = "./";
-  struct stat st;
-  if (path.back() == '/' || (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))) {
+  if (path.back() == '/' || platform::KindOfPath(path) == platform::PathKind::kFolder) {
     *why = "it is a folder";
     return false;
   }
-  if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+  if (platform::KindOfPath(dir) != platform::PathKind::kFolder) {
     *why = "its folder does not exist";
     return false;
   }
   // An existing file must be writable; a new one needs a writable folder.
-  bool exists = access(path.c_str(), F_OK) == 0;
-  if (exists ? access(path.c_str(), W_OK) != 0 : access(dir.c_str(), W_OK | X_OK) != 0) {
+  bool exists = platform::KindOfPath(path) != platform::PathKind::kMissing;
+  if (!(exists ? platform::Writable(path, false) : platform::Writable(dir, true))) {
     *why = strerror(errno);
     return false;
   }

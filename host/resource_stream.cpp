@@ -2,9 +2,6 @@
 // archive members behind one reading interface.
 #include "host/resource_stream.h"
 
-#include <sys/stat.h>
-#include <sys/types.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -12,6 +9,7 @@
 #include <new>
 
 #include "host/cipher.h"
+#include "platform/file_system.h"
 
 namespace qor {
 namespace {
@@ -19,14 +17,13 @@ namespace {
 // The length of an open regular file; false (errno set) for a folder or
 // anything else whose "length" does not count readable bytes.
 bool FileLength(FILE* f, uint64_t* length) {
-  struct stat st;
-  if (fstat(fileno(f), &st) != 0) return false;
-  if (!S_ISREG(st.st_mode)) {
-    errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-    return false;
+  switch (platform::KindOfOpenFile(f, length)) {
+    case platform::PathKind::kFile: return true;
+    case platform::PathKind::kMissing: return false;
+    case platform::PathKind::kFolder: errno = EISDIR; return false;
+    case platform::PathKind::kOther: errno = EINVAL; return false;
   }
-  *length = uint64_t(st.st_size);
-  return true;
+  return false;
 }
 
 // The readable part of a member: its declared extent clamped to the file.

@@ -4,9 +4,6 @@
 #include "host/window.h"
 
 #include <SDL.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -20,7 +17,9 @@
 #include "host/input_script.h"
 #include "host/license_page.h"
 #include "host/options.h"
+#include "platform/desktop.h"
 #include "platform/dialog.h"
+#include "platform/file_system.h"
 #include "platform/paths.h"
 
 namespace qor {
@@ -43,11 +42,7 @@ struct EarlySdlHints {
 
 // The folder qor was started in, taken before the engine enters the game
 // folder: a relative --input path names a file there, as on any command line.
-std::string StartDirectory() {
-  char cwd[4096];
-  return getcwd(cwd, sizeof cwd) ? std::string(cwd) + "/" : std::string();
-}
-const std::string g_startDir = StartDirectory();
+const std::string g_startDir = platform::CurrentDirectory();
 
 bool g_videoTried = false;
 bool g_videoReady = false;
@@ -129,7 +124,7 @@ void LoadInputScript() {
   g_scriptLoaded = true;
   if (g_options.inputFile.empty()) return;
   const char* name = g_options.inputFile.c_str();
-  std::string path = name[0] == '/' ? g_options.inputFile : g_startDir + g_options.inputFile;
+  std::string path = platform::IsAbsolutePath(name) ? g_options.inputFile : g_startDir + g_options.inputFile;
   std::string text;
   if (!platform::ReadWholeFile(path, &text)) {
     fprintf(stderr, "qor: cannot read the input file \"%s\": %s\n", name, strerror(errno));
@@ -145,11 +140,9 @@ void LoadInputScript() {
 }
 
 std::string AbsolutePath(const std::string& path) {
-  if (!path.empty() && path[0] == '/') return path;
-  char cwd[4096];
-  if (!getcwd(cwd, sizeof cwd)) return path;
-  std::string dir = cwd;
-  if (dir.empty() || dir.back() != '/') dir += '/';
+  if (platform::IsAbsolutePath(path)) return path;
+  std::string dir = platform::CurrentDirectory();
+  if (dir.empty()) return path;
   return dir + path;
 }
 
@@ -170,23 +163,14 @@ void CloseRequest(lua_State* L) {
   if (ShowBox("終了しますか？", "終了確認", platform::BoxKind::kQuestion)) ConfirmedClose();
 }
 
-// Starts xdg-open on `path` without waiting for it: a shell puts the opener
-// in the background and ends at once, so nothing is left to reap.
-// (posix_spawn, not fork: the audio threads are running.)
-void OpenInBrowser(const std::string& path) {
-  const char* argv[] = {"sh", "-c", "xdg-open \"$1\" >/dev/null 2>&1 &", "sh", path.c_str(), nullptr};
-  pid_t pid;
-  if (posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char* const*>(argv), environ) == 0)
-    waitpid(pid, nullptr, 0);
-}
-
 void OpenLicensePage() {
   std::string path;
   if (!EnsureLicensePage(&path)) {
     fprintf(stderr, "qor: cannot write the licence page%s%s\n", path.empty() ? "" : " ", path.c_str());
     return;
   }
-  if (!g_options.headless) OpenInBrowser(path);
+  // The desktop's handler shows it (the browser); it is not waited for.
+  if (!g_options.headless) platform::OpenWithDesktop(path);
 }
 
 void LicenseRequest(lua_State* L) {
@@ -392,12 +376,10 @@ bool InitVideo() {
   LoadInputScript();
   if (!g_options.headless) {
     const char* drv = getenv("SDL_VIDEODRIVER");
-    const char* x11 = getenv("DISPLAY");
-    const char* wl = getenv("WAYLAND_DISPLAY");
     bool displayless = drv && (!strcmp(drv, "offscreen") || !strcmp(drv, "dummy"));
     if (displayless) {
       g_options.headless = true;  // asked for explicitly: no notice
-    } else if (!((x11 && *x11) || (wl && *wl)) || SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    } else if (!platform::DialogsOnDisplay(false) || SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
       fprintf(stderr, "qor: no display available; running headless\n");
       g_options.headless = true;
     } else {
@@ -406,13 +388,14 @@ bool InitVideo() {
   }
   if (g_options.headless) {
     // Read by the audio start in gui.create; an explicit driver choice wins.
-    if (g_options.audioDriver.empty()) setenv("SDL_AUDIODRIVER", "dummy", 0);
+    if (g_options.audioDriver.empty()) SDL_setenv("SDL_AUDIODRIVER", "dummy", 0);
     if (!g_videoReady) {
-      SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "offscreen", SDL_HINT_OVERRIDE);
+      const char* driver = platform::HeadlessVideoDriver();  // null: the system's own, windows hidden
+      if (driver) SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, driver, SDL_HINT_OVERRIDE);
       if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0)
         g_videoReady = true;
       else
-        fprintf(stderr, "qor: cannot start SDL video (offscreen): %s\n", SDL_GetError());
+        fprintf(stderr, "qor: cannot start SDL video (%s): %s\n", driver ? driver : "default", SDL_GetError());
     }
   }
   return g_videoReady;
@@ -446,7 +429,10 @@ bool CreateMainWindow(int width, int height, bool opengl, std::string* error) {
   int x = dw / 2 - width / 2;
   int y = dh / 2 - height / 2;
   WriteBootLog("スクリーン位置 x=%d,y=%d", x, y);
-  Uint32 flags = SDL_WINDOW_SHOWN | SDL_WINDOW_ALLOW_HIGHDPI | (opengl ? SDL_WINDOW_OPENGL : 0);
+  // A headless run on a driver with a real screen (Windows) never shows its window.
+  const bool hidden = g_options.headless && !platform::HeadlessVideoDriver();
+  Uint32 flags = (hidden ? SDL_WINDOW_HIDDEN : SDL_WINDOW_SHOWN) | SDL_WINDOW_ALLOW_HIGHDPI |
+                 (opengl ? SDL_WINDOW_OPENGL : 0);
   SDL_Window* win = SDL_CreateWindow("", x, y, width > 0 ? width : 1, height > 0 ? height : 1, flags);
   if (!win) {
     *error = SDL_GetError();
@@ -463,7 +449,7 @@ bool CreateMainWindow(int width, int height, bool opengl, std::string* error) {
   SDL_EventState(SDL_DROPTEXT, SDL_DISABLE);
   // Keys are read as keys; no input method composes text over the game.
   SDL_StopTextInput();
-  SDL_RaiseWindow(win);
+  if (!hidden) SDL_RaiseWindow(win);
   g_input.quit = false;
   WriteBootLog("ウィンドウ作成に成功しました。次にDirectSoundを初期化します。");
   return true;

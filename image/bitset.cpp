@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
-#include <sys/stat.h>
 
+#include "platform/file_system.h"
 #include "platform/paths.h"
 
 namespace qor {
@@ -22,17 +22,17 @@ BitsetStatus BitsetCreate(UBitset* b, int n) {
 BitsetStatus BitsetLoad(UBitset* b, const std::string& path) {
   FILE* f = platform::OpenFile(path.c_str(), "rb");
   if (!f) return BitsetStatus::kMissing;
-  struct stat st;
-  if (fstat(fileno(f), &st) != 0 || st.st_size <= 0) {
+  uint64_t length = 0;
+  if (platform::KindOfOpenFile(f, &length) != platform::PathKind::kFile || length == 0) {
     fclose(f);
     return BitsetStatus::kMissing;
   }
   // 8 × size positions must fit the record's 32-bit count.
-  if (st.st_size > std::numeric_limits<int32_t>::max() / 8) {
+  if (length > uint64_t(std::numeric_limits<int32_t>::max() / 8)) {
     fclose(f);
     return BitsetStatus::kNoMemory;
   }
-  size_t size = size_t(st.st_size);
+  size_t size = size_t(length);
   uint8_t* bytes = static_cast<uint8_t*>(calloc(size + 1, 1));
   if (!bytes) {
     fclose(f);

@@ -1,13 +1,12 @@
 // The console module: debugging output and input on the process's standard
 // streams (stdout, stdin). Text is UTF-8 on both sides.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 
 #include "host/binding.h"
 #include "host/modules.h"
+#include "platform/console.h"
 #include "platform/text.h"
 
 namespace qor {
@@ -117,12 +116,9 @@ int ConsoleLocate(lua_State* L) {
   int x = CheckInt(L, 1);
   int y = CheckInt(L, 2);
   ClearStack(L);
-  // Cursor positions are 16-bit and 0-based; the escape sequence is 1-based.
+  // Cursor positions are 16-bit and 0-based.
   auto clamp = [](int v) { return v < 0 ? 0 : v > 32767 ? 32767 : v; };
-  if (isatty(fileno(stdout))) {
-    printf("\x1b[%d;%dH", clamp(y) + 1, clamp(x) + 1);
-    fflush(stdout);
-  }
+  platform::LocateCursor(clamp(x), clamp(y));
   return 0;
 }
 

@@ -1,10 +1,10 @@
-// FreeType faces for the font class, chosen through fontconfig and an alias
-// table, or read from a font file the game carries. Glyphs are rendered in
+// FreeType faces for the font class, chosen from the installed faces (the
+// face catalog) through an alias table, or read from a font file the game
+// carries. Glyphs are rendered in
 // monochrome and placed as GDI places one character drawn with DT_CENTER |
 // DT_BOTTOM | DT_SINGLELINE into a rectangle the size of the work surface.
 #include "image/font_face.h"
 
-#include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_SYNTHESIS_H
@@ -18,7 +18,7 @@
 #include <set>
 
 #include "host/resource_stream.h"
-#include "platform/text.h"
+#include "image/font_catalog.h"
 
 namespace qor {
 namespace {
@@ -32,27 +32,7 @@ FT_Library Library() {
   return lib;
 }
 
-bool FontconfigReady() {
-  static bool ok = FcInit() == FcTrue;
-  return ok;
-}
-
 // ---- the alias table ----
-
-// Folds a face name for comparison: full-width ASCII to ASCII, ASCII letters
-// to lower case, spaces (half- and full-width) dropped.
-std::string FoldName(const char* name) {
-  std::u16string u = platform::Utf8ToUtf16(name);
-  std::string out;
-  for (char16_t c : u) {
-    char32_t cp = c;
-    if (cp >= 0xFF01 && cp <= 0xFF5E) cp -= 0xFEE0;
-    if (cp == 0x3000 || cp == ' ') continue;
-    if (cp >= 'A' && cp <= 'Z') cp += 'a' - 'A';
-    platform::AppendUtf8(out, cp);
-  }
-  return out;
-}
 
 struct Alias {
   const char* names[4];        // spellings games use (folded before comparing)
@@ -79,61 +59,10 @@ const Alias kAliases[] = {
 // The faces an empty name stands for: the system's fixed-pitch Japanese face.
 const char* const kFixedPitchJapanese[] = {"IPAGothic", "Noto Sans Mono CJK JP", "IPAexGothic", "Noto Sans CJK JP"};
 
-bool FamilyOf(FcPattern* p, const std::string& family) {
-  FcChar8* s = nullptr;
-  for (int i = 0; FcPatternGetString(p, FC_FAMILY, i, &s) == FcResultMatch; ++i)
-    if (FoldName(reinterpret_cast<const char*>(s)) == FoldName(family.c_str())) return true;
-  return false;
-}
-
-// fontconfig's best match for a family at weight 700 (null when none).
-FcPattern* MatchFamily(const char* family, bool fixedPitch) {
-  if (!FontconfigReady()) return nullptr;
-  FcPattern* pat = FcPatternCreate();
-  if (!pat) return nullptr;
-  if (family && *family) FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
-  else FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>("monospace"));
-  FcPatternAddInteger(pat, FC_WEIGHT, FC_WEIGHT_BOLD);
-  FcPatternAddString(pat, FC_LANG, reinterpret_cast<const FcChar8*>("ja"));
-  if (fixedPitch) FcPatternAddInteger(pat, FC_SPACING, FC_MONO);
-  FcConfigSubstitute(nullptr, pat, FcMatchPattern);
-  FcDefaultSubstitute(pat);
-  FcResult r;
-  FcPattern* m = FcFontMatch(nullptr, pat, &r);
-  FcPatternDestroy(pat);
-  return m;
-}
-
-bool FillChoice(FcPattern* m, FaceChoice* out) {
-  FcChar8* file = nullptr;
-  FcChar8* fam = nullptr;
-  if (FcPatternGetString(m, FC_FILE, 0, &file) != FcResultMatch) return false;
-  if (FcPatternGetString(m, FC_FAMILY, 0, &fam) == FcResultMatch) out->family = reinterpret_cast<const char*>(fam);
-  out->file = reinterpret_cast<const char*>(file);
-  int index = 0, weight = 0;
-  FcBool embolden = FcFalse;
-  FcPatternGetInteger(m, FC_INDEX, 0, &index);
-  FcPatternGetInteger(m, FC_WEIGHT, 0, &weight);
-  // fontconfig's synthetic-bold rule reports a regular face as bold and asks
-  // for emboldening: that face is not bold itself.
-  FcPatternGetBool(m, FC_EMBOLDEN, 0, &embolden);
-  out->index = index;
-  out->bold = weight >= FC_WEIGHT_DEMIBOLD && !embolden;
-  return true;
-}
-
 // The first of `families` that is installed.
 bool ChooseInstalled(const std::vector<std::string>& families, FaceChoice* out) {
-  for (const std::string& f : families) {
-    FcPattern* m = MatchFamily(f.c_str(), false);
-    if (!m) continue;
-    bool ok = FamilyOf(m, f) && FillChoice(m, out);
-    FcPatternDestroy(m);
-    if (ok) {
-      out->family = f;
-      return true;
-    }
-  }
+  for (const std::string& f : families)
+    if (CatalogFindFamily(f, out)) return true;
   return false;
 }
 
@@ -238,7 +167,7 @@ class FreeTypeFace final : public FontFace {
     SizedFace* sf = &main_;
     FT_UInt glyph = FT_Get_Char_Index(main_.face, unit);
     if (glyph == 0) {
-      // Font linking: a face that has the character, as fontconfig's fallback gives it.
+      // Font linking: an installed face that has the character.
       if (SizedFace* fb = Fallback(unit)) {
         sf = fb;
         glyph = FT_Get_Char_Index(fb->face, unit);
@@ -266,35 +195,9 @@ class FreeTypeFace final : public FontFace {
     // A face already opened for another character usually has this one too.
     for (auto& [key, s] : fallbacks_)
       if (s.face && FT_Get_Char_Index(s.face, unit) != 0) return &s;
-    if (!FontconfigReady() || missing_.count(unit)) return nullptr;
-    FcPattern* pat = FcPatternCreate();
-    FcCharSet* cs = FcCharSetCreate();
-    if (!pat || !cs) {
-      if (pat) FcPatternDestroy(pat);
-      if (cs) FcCharSetDestroy(cs);
-      return nullptr;
-    }
-    FcCharSetAddChar(cs, unit);
-    FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(family_.c_str()));
-    FcPatternAddCharSet(pat, FC_CHARSET, cs);
-    FcPatternAddInteger(pat, FC_WEIGHT, FC_WEIGHT_BOLD);
-    FcPatternAddString(pat, FC_LANG, reinterpret_cast<const FcChar8*>("ja"));
-    FcConfigSubstitute(nullptr, pat, FcMatchPattern);
-    FcDefaultSubstitute(pat);
-    FcResult r;
-    FcFontSet* set = FcFontSort(nullptr, pat, FcFalse, nullptr, &r);
-    FcPatternDestroy(pat);
-    FcCharSetDestroy(cs);
-    if (!set) return nullptr;
+    if (missing_.count(unit)) return nullptr;
     FaceChoice c;
-    bool found = false;
-    for (int i = 0; i < set->nfont && !found; ++i) {
-      FcCharSet* have = nullptr;
-      if (FcPatternGetCharSet(set->fonts[i], FC_CHARSET, 0, &have) == FcResultMatch && FcCharSetHasChar(have, unit))
-        found = FillChoice(set->fonts[i], &c);
-    }
-    FcFontSetDestroy(set);
-    if (!found) {
+    if (!CatalogFaceWithChar(family_, unit, &c)) {
       missing_.insert(unit);  // no face has it: do not ask again
       return nullptr;
     }
@@ -346,10 +249,10 @@ bool IsFontFileName(const char* name) {
 }
 
 std::vector<std::string> FaceAliases(const char* name) {
-  std::string folded = FoldName(name);
+  std::string folded = FoldFaceName(name);
   for (const Alias& a : kAliases)
     for (const char* n : a.names)
-      if (n && FoldName(n) == folded) {
+      if (n && FoldFaceName(n) == folded) {
         std::vector<std::string> out;
         for (const char* f : a.families)
           if (f) out.push_back(f);
@@ -362,19 +265,14 @@ bool ChooseFace(const char* name, FaceChoice* out) {
   *out = FaceChoice{};
   if (!*name) {
     if (ChooseInstalled({std::begin(kFixedPitchJapanese), std::end(kFixedPitchJapanese)}, out)) return true;
-    FcPattern* m = MatchFamily("", true);
-    bool ok = m && FillChoice(m, out);
-    if (m) FcPatternDestroy(m);
-    return ok;
+    return CatalogBestMatch("", out);
   }
+  // The face itself when the system has it (on Windows, the faces games
+  // name are installed), else its look-alikes, else the best match.
   std::vector<std::string> aliases = FaceAliases(name);
-  if (!aliases.empty() && ChooseInstalled(aliases, out)) return true;
-  FcPattern* m = MatchFamily(name, true);
-  if (!m) return false;
-  bool ok = FillChoice(m, out);
-  if (ok && !FamilyOf(m, name)) out->substituted = true;
-  FcPatternDestroy(m);
-  return ok;
+  if (!aliases.empty() && (CatalogFindFamily(name, out) || ChooseInstalled(aliases, out))) return true;
+  *out = FaceChoice{};
+  return CatalogBestMatch(name, out);
 }
 
 FontFaceStatus OpenFontFace(const char* name, int lineHeight, std::unique_ptr<FontFace>* out) {

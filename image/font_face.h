@@ -1,5 +1,5 @@
-// Glyph faces for the font class: FreeType faces chosen through fontconfig
-// (with a table that maps the Windows faces games name to free look-alikes)
+// Glyph faces for the font class: FreeType faces chosen from the installed
+// faces (with a table that maps the Windows faces games name to free look-alikes)
 // or loaded from a font file the game ships, sized and placed the way the
 // original's GDI text drawing sizes and places one character. Lua-free.
 #pragma once
@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "image/font_catalog.h"
 
 namespace qor {
 
@@ -44,23 +46,17 @@ class FontFace {
 };
 
 // Opens the face for `name` (UTF-8): a .ttf/.otf/.ttc/.otc file the resource
-// stream finds (loose or in an archive, read into memory), else a face through
-// fontconfig, always at weight 700. An empty name picks the system's
+// stream finds (loose or in an archive, read into memory), else an installed
+// face, always at weight 700. An empty name picks the system's
 // fixed-pitch Japanese face. A face that cannot be found is replaced by the
 // best match, with one line on stderr per name; with no face installed at
 // all the font draws nothing (one line on stderr). `lineHeight` is the pixel
 // height of the surfaces Draw will get.
 FontFaceStatus OpenFontFace(const char* name, int lineHeight, std::unique_ptr<FontFace>* out);
 
-// The installed family fontconfig resolves `name` to at weight 700 (the alias
-// table first), and whether it was a substitution for a face not found.
-struct FaceChoice {
-  std::string family;
-  std::string file;
-  int index = 0;
-  bool bold = false;         // the file holds a bold face
-  bool substituted = false;  // the name was not found; this is the best match
-};
+// The installed face `name` resolves to at weight 700 (the face itself, else
+// the alias table's look-alikes, else the catalog's best match), and whether
+// it was a substitution for a face not found.
 bool ChooseFace(const char* name, FaceChoice* out);
 
 // The look-alike families the alias table gives for a Windows face name

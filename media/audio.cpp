@@ -92,9 +92,9 @@ SDL_AudioDeviceID OpenSdlAudio(std::string* error) {
 bool OpenAudioDevice(const AudioOptions& options, std::string* error) {
   if (g_device) return true;
   if (!options.driver.empty()) {
-    setenv("SDL_AUDIODRIVER", options.driver.c_str(), 1);
-  } else if (options.headless && !getenv("SDL_AUDIODRIVER")) {
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    SDL_setenv("SDL_AUDIODRIVER", options.driver.c_str(), 1);
+  } else if (options.headless && !SDL_getenv("SDL_AUDIODRIVER")) {
+    SDL_setenv("SDL_AUDIODRIVER", "dummy", 1);
   }
   std::string why;
   SDL_AudioDeviceID dev = OpenSdlAudio(&why);
@@ -102,7 +102,7 @@ bool OpenAudioDevice(const AudioOptions& options, std::string* error) {
     // A machine without a sound card (or sound server) still runs the game:
     // the mixer then plays into SDL's silent driver, in real time.
     fprintf(stderr, "qor: no audio device (%s); sound plays silently\n", why.c_str());
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    SDL_setenv("SDL_AUDIODRIVER", "dummy", 1);
     dev = OpenSdlAudio(&why);
   }
   if (dev == 0) {

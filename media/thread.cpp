@@ -1,15 +1,11 @@
 // The worker-thread base: start, stop request, stop-and-wait.
 #include "media/thread.h"
 
-#include <pthread.h>
-#include <sched.h>
-#include <sys/resource.h>
-#include <sys/syscall.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+
+#include "platform/threads.h"
 
 namespace qor {
 
@@ -21,7 +17,7 @@ UThread::~UThread() {
   }
   if (running) {
     fprintf(stderr, "スレッドが終了される前に破棄されています！\n");
-    _exit(-1);
+    std::_Exit(-1);
   }
   if (worker_.joinable()) worker_.join();  // ended by itself; reclaim the thread
 }
@@ -29,11 +25,7 @@ UThread::~UThread() {
 void UThread::Entry(UThread* self) {
   // Streaming must not starve behind the game's own work. Raising the priority
   // needs privileges the process rarely has; a refusal is fine.
-  sched_param sp{};
-  sp.sched_priority = sched_get_priority_min(SCHED_RR);
-  if (pthread_setschedparam(pthread_self(), SCHED_RR, &sp) != 0) {
-    setpriority(PRIO_PROCESS, pid_t(syscall(SYS_gettid)), -5);
-  }
+  platform::RaiseThreadPriority();
   try {
     self->Run();
   } catch (...) {

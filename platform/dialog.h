@@ -1,5 +1,6 @@
-// Message boxes: SDL's when a display is available, else stderr plus the
-// scripted answer (headless runs). The caller says how the box is to be shown.
+// Message boxes: SDL's when a display is available (MessageBoxW on Windows),
+// else stderr plus the scripted answer (headless runs). The caller says how
+// the box is to be shown.
 #pragma once
 
 struct SDL_Window;
@@ -23,7 +24,11 @@ bool ShowMessageBox(const char* text, const char* title, BoxKind kind, const Dia
 // error box looks like an error; okbox and yesnobox are plain information.
 unsigned MessageBoxFlags(BoxKind kind);
 
-// True when boxes are shown on a display (not headless, a display is named).
+// A box not shown: its text on stderr and, for a question, the scripted answer.
+bool ReportBox(const char* text, const char* title, BoxKind kind, const DialogSettings& settings);
+
+// True when boxes are shown on a display (not headless, and on POSIX a
+// display is named).
 bool DialogsOnDisplay(bool headless);
 
 }  // namespace qor::platform

@@ -12,14 +12,19 @@ namespace qor::platform {
 // Absolute path of the running executable ("" when it cannot be read).
 std::string ExecutablePath();
 
-// The temporary folder ($TMPDIR or /tmp), ending in '/'.
+// The temporary folder ($TMPDIR or /tmp; GetTempPath on Windows), ending in '/'.
 std::string TempDirectory();
 
 // Maps a script's file name to the file system: backslashes become '/', and
 // when the exact path does not exist each component is matched case-insensitively
-// against the real directory listing. Returns the name with '/' separators
+// against the real directory listing (on Windows the file system itself
+// ignores case, so only the separators change). Returns the name with '/' separators
 // unchanged when nothing matches (so a file about to be created keeps its name).
 std::string ResolvePath(const char* name);
+
+// A path the platform layer gave (file-system bytes: UTF-8 on POSIX, the
+// ANSI code page on Windows) in the ANSI code page scripts see.
+std::string PathToAnsi(const std::string& path);
 
 // The engine's existence test (`_access(name, 0)`): true when a file or folder
 // of that name exists under the rule above.
@@ -37,7 +42,8 @@ bool ReadWholeFile(const std::string& path, std::string* out);
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* out);
 
 // Writes `size` bytes to `path` atomically: a temporary file in the same
-// folder is written, flushed and renamed over the target, so a crash never
+// folder is written, flushed and renamed over the target (MoveFileExW with
+// MOVEFILE_REPLACE_EXISTING on Windows), so a crash never
 // leaves a half-written file where an old one was. False on any failure
 // (errno is kept); the temporary file is removed.
 bool WriteFileAtomic(const std::string& path, const void* data, size_t size);

@@ -1,5 +1,5 @@
 // One running copy per game: an advisory lock on a file named after the
-// game folder, held for the life of the process.
+// game folder (a named mutex on Windows), held for the life of the process.
 #pragma once
 #include <string>
 
@@ -14,7 +14,8 @@ enum class InstanceStatus { kOnly, kAnotherRunning, kError };
 // gives kOnly. kError (with errno kept) when the lock file cannot be opened.
 InstanceStatus AcquireSingleInstance(const std::string& gameFolder);
 
-// The lock file used for `gameFolder` (for tests and messages).
+// The lock file used for `gameFolder` (the mutex name on Windows: the folder
+// with '/' separators).
 std::string SingleInstanceLockPath(const std::string& gameFolder);
 
 }  // namespace qor::platform

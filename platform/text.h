@@ -1,6 +1,7 @@
-// Text conversions between UTF-8 (scripts) and the engine's ANSI code page,
-// CP932, through iconv. Characters the target lacks become '?' (the default
-// character), malformed input bytes become '?' too; a conversion never fails.
+// Text conversions between UTF-8 (scripts) and the engine's ANSI code page:
+// CP932 through iconv on POSIX, the system's CP_ACP on Windows. Characters the
+// target lacks become '?' (the default character), malformed input bytes
+// become '?' too; a conversion never fails.
 #pragma once
 #include <cstddef>
 #include <string>
@@ -11,6 +12,9 @@ namespace qor::platform {
 
 std::string AnsiToUtf8(std::string_view ansi);
 std::string Utf8ToAnsi(std::string_view utf8);
+
+// Bytes of the ANSI character that starts at `p` (1 or 2; never more than `left`).
+size_t AnsiCharLength(const unsigned char* p, size_t left);
 
 // Appends one code point as UTF-8.
 void AppendUtf8(std::string& out, char32_t cp);

@@ -107,13 +107,16 @@ bool GLDevice::CreateContext(std::string* error) {
 }
 
 bool GLDevice::Init(std::string* error) {
-  // SDL's offscreen driver has no screen to show anything on: the presented
-  // frame lives on in our framebuffers (ReadFrontBuffer), and copying it into
-  // an invisible window would only cost time.
+  // SDL's offscreen driver has no screen to show anything on, and a hidden
+  // window (headless runs on Windows) shows nothing: the presented frame
+  // lives on in our framebuffers (ReadFrontBuffer), and copying it into an
+  // invisible window would only cost time.
   // QOR_GL_SHOW_OFFSCREEN=1 copies anyway (to check that path headless).
   const char* driver = SDL_GetCurrentVideoDriver();
   const char* force = std::getenv("QOR_GL_SHOW_OFFSCREEN");
-  showOnWindow_ = !(driver && std::strcmp(driver, "offscreen") == 0) || (force && std::strcmp(force, "1") == 0);
+  const bool hidden = window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_HIDDEN);
+  showOnWindow_ = !(driver && std::strcmp(driver, "offscreen") == 0) && !hidden;
+  if (force && std::strcmp(force, "1") == 0) showOnWindow_ = true;
   if (!CreateContext(error)) return false;
   return CreateObjects(error);
 }

@@ -1,12 +1,11 @@
 // The archive index: parsing one index, building the process-wide map from
 // the archives in a folder, and looking names up.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -102,17 +101,16 @@ class ArchiveFolder : public ::testing::Test {
  protected:
   void SetUp() override {
     memcpy(g_engineKey, kEngineKey, 96);
-    char tmpl[] = "/tmp/qor_archive_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-    ASSERT_EQ(0, getcwd(old_, sizeof old_) ? 0 : -1);
-    ASSERT_EQ(0, chdir(dir_.c_str()));
+    dir_ = (std::filesystem::temp_directory_path() / ("qor_archive_" + std::to_string(std::random_device{}()))).generic_string();
+    ASSERT_TRUE(std::filesystem::create_directory(dir_));
+    old_ = std::filesystem::current_path();
+    std::filesystem::current_path(dir_);
   }
   void TearDown() override {
     // Leave an empty index behind for other tests.
     for (const auto& e : std::filesystem::directory_iterator(dir_)) std::filesystem::remove_all(e.path());
     LoadArchiveIndex();
-    (void)chdir(old_);
+    std::filesystem::current_path(old_);
     std::filesystem::remove_all(dir_);
   }
 
@@ -148,7 +146,7 @@ class ArchiveFolder : public ::testing::Test {
   }
 
   std::string dir_;
-  char old_[4096];
+  std::filesystem::path old_;
 };
 
 TEST_F(ArchiveFolder, LaterEntriesAndHigherArchivesWin) {
@@ -171,7 +169,7 @@ TEST_F(ArchiveFolder, LaterEntriesAndHigherArchivesWin) {
 // An upper-case file name is an archive; a folder named like one is not.
 TEST_F(ArchiveFolder, FileNameCaseAndFoldersNamedLikeArchives) {
   Write("02.QAR", 2, {{"a.txt", "upper-case archive name"}});
-  ASSERT_EQ(0, mkdir("05.qar", 0755));
+  ASSERT_TRUE(std::filesystem::create_directory("05.qar"));
   LoadArchiveIndex();
   EXPECT_EQ(Read("A.TXT"), "upper-case archive name");
   ArchiveMember m;

@@ -1,7 +1,7 @@
 // The start-up log's exact bytes: CP932 text, CR LF line ends, written only when enabled.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
+
+#include <filesystem>
 
 #include <string>
 
@@ -65,7 +65,7 @@ TEST_F(BootLog, LongLinesAreCutNotOverrun) {
 
 TEST_F(BootLog, UnwritableLogIsIgnored) {
   g_logEnabled = true;
-  ASSERT_EQ(mkdir("qordxbootlog.txt", 0755), 0);  // a folder in the way
+  ASSERT_TRUE(std::filesystem::create_directory("qordxbootlog.txt"));  // a folder in the way
   StartBootLog();
   WriteBootLog("lost");
   EndBootLog();

@@ -1,8 +1,8 @@
 // RunScript on loose files: chunk names, '#' first lines, results, and the
 // fatal messages for scripts with non-ASCII names.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
+
+#include <filesystem>
 
 #include <cstdio>
 #include <string>
@@ -40,7 +40,7 @@ TEST_F(EngineRunScript, ResultsStayOnTheStackAndHashLineIsSkipped) {
 }
 
 TEST_F(EngineRunScript, NameMatchesAnyCaseAndEitherSeparator) {
-  ASSERT_EQ(mkdir("Data", 0755), 0);
+  ASSERT_TRUE(std::filesystem::create_directory("Data"));
   Write("Data/Init.lua", "return 5\n");
   RunScript(L_, "data\\init.lua");
   EXPECT_EQ(lua_tointeger(L_, -1), 5);
@@ -49,7 +49,7 @@ TEST_F(EngineRunScript, NameMatchesAnyCaseAndEitherSeparator) {
 using EngineRunScriptDeathTest = EngineRunScript;
 
 TEST_F(EngineRunScriptDeathTest, ErrorInAScriptWithAJapaneseName) {
-  ASSERT_EQ(mkdir("スクリプト", 0755), 0);
+  ASSERT_TRUE(std::filesystem::create_directory("スクリプト"));
   Write("スクリプト/本体.lua", "local a = 1\n\nerror('boom')\n");
   EXPECT_EXIT(RunScript(L_, "スクリプト/本体.lua"), ::testing::ExitedWithCode(255),
               "Luaスクリプトのエラーです。\r\nスクリプト/本体.lua:3: boom");

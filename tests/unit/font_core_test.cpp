@@ -1,6 +1,7 @@
 // The font core: the integer blends and gradient weights, golden coverage of
 // glyphs from a pinned font file (which pins the 3 x 3 coverage filter too),
-// the one-glyph cache, and face selection through the alias table.
+// the one-glyph cache, and face selection through the alias table and the
+// folder catalog (the Windows face finder).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 
 #include "image/font.h"
 #include "image/font_face.h"
+#include "image/font_folder_catalog.h"
 
 using namespace qor;
 
@@ -226,4 +228,29 @@ TEST(FontFaces, ACharacterTheFaceLacksComesFromOneThatHasIt) {
   int ink = 0;
   for (uint8_t v : work) ink += v;
   EXPECT_GT(ink, 100);
+}
+
+TEST(FontFaces, FolderCatalogMatchesEveryFamilyNameAndFallsBack) {
+  FolderCatalog cat;
+  cat.AddFile(std::string(QOR_FIXTURES) + "/font/truncated.otf");  // unreadable: skipped
+  cat.AddFile(kSubset);
+  ASSERT_EQ(cat.Size(), 1u);
+  FaceChoice c;
+  EXPECT_TRUE(cat.FindFamily("ｎｏｔｏ sans CJK jp", &c));  // width, case and spaces folded
+  EXPECT_EQ(c.file, kSubset);
+  EXPECT_FALSE(cat.FindFamily("MS Gothic", &c));
+  ASSERT_TRUE(cat.BestMatch("MS Gothic", &c));
+  EXPECT_TRUE(c.substituted);
+  EXPECT_EQ(c.family, "Noto Sans CJK JP");
+  EXPECT_TRUE(cat.FaceWithChar("MS Gothic", U'漢', &c));
+  EXPECT_FALSE(cat.FaceWithChar("MS Gothic", U'Z', &c));  // not in the subset
+
+  // A face found by its Japanese-language name, as games spell it.
+  const std::string ipa = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf";
+  cat.AddFile(ipa);
+  if (cat.Size() == 1) GTEST_SKIP() << ipa << " is not installed";
+  ASSERT_TRUE(cat.FindFamily("IPAゴシック", &c));
+  EXPECT_EQ(c.file, ipa);
+  ASSERT_TRUE(cat.BestMatch("", &c));  // fixed-pitch Japanese beats the proportional subset
+  EXPECT_EQ(c.family, "IPAGothic");
 }

@@ -2,28 +2,33 @@
 // resolves names against the current folder) and removes it afterwards.
 #pragma once
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
+#include <filesystem>
+#include <random>
 #include <string>
 
 namespace qor::test {
 
 class InScratchDir : public ::testing::Test {
  protected:
+  // (std::filesystem, so the tests run on Windows too; paths use '/'.)
   void SetUp() override {
-    char buf[4096];
-    old_ = getcwd(buf, sizeof buf) ? buf : ".";
-    char tmpl[] = "/tmp/qor_test_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-    ASSERT_EQ(chdir(dir_.c_str()), 0);
+    namespace fs = std::filesystem;
+    old_ = fs::current_path();
+    std::random_device rd;
+    for (int i = 0; i < 100 && dir_.empty(); ++i) {
+      fs::path p = fs::temp_directory_path() / ("qor_test_" + std::to_string(rd()));
+      if (fs::create_directory(p)) dir_ = p.generic_string();
+    }
+    ASSERT_FALSE(dir_.empty());
+    fs::current_path(dir_);
   }
   void TearDown() override {
-    ASSERT_EQ(chdir(old_.c_str()), 0);
-    std::string cmd = "rm -rf '" + dir_ + "'";
-    ASSERT_EQ(system(cmd.c_str()), 0);
+    std::filesystem::current_path(old_);
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+    ASSERT_FALSE(ec) << ec.message();
   }
   // Writes `text` to `name` in the scratch folder.
   static void Write(const char* name, const char* text) {
@@ -32,7 +37,8 @@ class InScratchDir : public ::testing::Test {
     fputs(text, f);
     fclose(f);
   }
-  std::string old_, dir_;
+  std::filesystem::path old_;
+  std::string dir_;
 };
 
 }  // namespace qor::test

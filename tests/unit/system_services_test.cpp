@@ -14,6 +14,7 @@
 
 #include "image/bitset.h"
 #include "platform/file_dialogs.h"
+#include "platform/posix/dialog_tool.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "scratch_dir.h"

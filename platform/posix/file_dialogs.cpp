@@ -1,6 +1,7 @@
 // Dialogs through zenity or kdialog, started with posix_spawn (no shell, so
 // nothing in a title or file name is interpreted) and read through a pipe.
 #include "platform/file_dialogs.h"
+#include "platform/posix/dialog_tool.h"
 
 #include <fcntl.h>
 #include <spawn.h>

@@ -39,7 +39,7 @@ Join JoinExisting(const std::string& name, SharedBlock* out) {
     close(fd);
     return Join::kGone;
   }
-  out->fd = fd;
+  out->handle = fd;
   out->size = static_cast<size_t>(st.st_size);
   out->name = name;
   return Join::kOk;
@@ -81,7 +81,7 @@ bool CreateSharedBlock(const std::string& scriptName, size_t size, SharedBlock* 
         close(fd);
         return false;
       }
-      out->fd = fd;
+      out->handle = fd;
       out->size = size;
       out->name = name;
       return true;
@@ -101,8 +101,8 @@ bool OpenSharedBlock(const std::string& scriptName, SharedBlock* out) {
 }
 
 bool ReadSharedBlock(const SharedBlock& b, std::string* out) {
-  if (b.fd < 0) return false;
-  void* p = mmap(nullptr, b.size, PROT_READ, MAP_SHARED, b.fd, 0);
+  if (b.handle < 0) return false;
+  void* p = mmap(nullptr, b.size, PROT_READ, MAP_SHARED, int(b.handle), 0);
   if (p == MAP_FAILED) return false;
   const char* s = static_cast<const char*>(p);
   out->assign(s, strnlen(s, b.size));
@@ -111,8 +111,8 @@ bool ReadSharedBlock(const SharedBlock& b, std::string* out) {
 }
 
 bool WriteSharedBlock(const SharedBlock& b, const char* data, size_t len) {
-  if (b.fd < 0 || len >= b.size) return false;
-  void* p = mmap(nullptr, b.size, PROT_READ | PROT_WRITE, MAP_SHARED, b.fd, 0);
+  if (b.handle < 0 || len >= b.size) return false;
+  void* p = mmap(nullptr, b.size, PROT_READ | PROT_WRITE, MAP_SHARED, int(b.handle), 0);
   if (p == MAP_FAILED) return false;
   memcpy(p, data, len);
   static_cast<char*>(p)[len] = 0;
@@ -121,11 +121,12 @@ bool WriteSharedBlock(const SharedBlock& b, const char* data, size_t len) {
 }
 
 void CloseSharedBlock(SharedBlock* b) {
-  if (b->fd < 0) return;
+  if (b->handle < 0) return;
+  int fd = int(b->handle);
   // The last user (no one else holds a shared lock) removes the name.
-  if (flock(b->fd, LOCK_EX | LOCK_NB) == 0) shm_unlink(b->name.c_str());
-  close(b->fd);
-  b->fd = -1;
+  if (flock(fd, LOCK_EX | LOCK_NB) == 0) shm_unlink(b->name.c_str());
+  close(fd);
+  b->handle = -1;
 }
 
 }  // namespace qor::platform

@@ -2,6 +2,7 @@
 // re-parented at once and leaves nothing to reap.
 #include "platform/desktop.h"
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -43,9 +44,20 @@ void TerminalBell() {
   }
 }
 
+bool SystemBeep() { return false; }
+
+const char* HeadlessVideoDriver() { return "offscreen"; }
+
+void DisableDesktopComposition() {}
+
 }  // namespace qor::platform
 
 namespace qor::platform {
+
+void* ModuleHandle() {
+  static void* self = dlopen(nullptr, RTLD_LAZY);
+  return self;
+}
 
 std::string CommandLineText() {
   std::string raw;
