@@ -7,7 +7,10 @@ cd "$(dirname "$0")/.."
 ROOT=$PWD
 BUILD=$ROOT/build-windows
 
-[ "${1:-}" = --tests-only ] || bash tools/build-windows.sh
+if [ "${1:-}" != --tests-only ]; then
+  bash tools/setup.sh  # the scenarios' own helpers (python3, iconv, fonts) as on Linux
+  bash tools/build-windows.sh
+fi
 
 # Scenarios that check Linux-only behaviour, one reason each.
 SKIP_SCENARIOS=(
