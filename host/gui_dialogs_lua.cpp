@@ -18,12 +18,14 @@ namespace {
 
 // The dialog tool's answer, or the --input script's when running headless or
 // without a tool. False when cancelled (a missing answer cancels, with one
-// stderr line). `text` is UTF-8.
-bool AskDialog(const platform::DialogRequest& request, std::string* text) {
+// stderr line). `text` is UTF-8; `*scripted` says it came from the script.
+bool AskDialog(const platform::DialogRequest& request, std::string* text, bool* scripted = nullptr) {
+  if (scripted) *scripted = false;
   if (!RunningHeadless()) {
     platform::DialogAnswer a = platform::RunDialog(request, text);
     if (a != platform::DialogAnswer::kNoTool) return a == platform::DialogAnswer::kOk;
   }
+  if (scripted) *scripted = true;
   switch (TakeScriptedAnswer(text)) {
     case ScriptedAnswer::kText: return true;
     case ScriptedAnswer::kCancel: return false;
@@ -64,8 +66,11 @@ int ReturnChosenPath(lua_State* L, Fill&& fill) {
     request.owner = g_mainWindow;
     fill(request);
     std::string text;
-    if (!AskDialog(request, &text) || text.empty()) return;
-    if (!CheckScriptedPath(request, &text)) return;
+    bool scripted = false;
+    if (!AskDialog(request, &text, &scripted) || text.empty()) return;
+    // A real dialog enforced its rules itself (and its path is in UTF-8,
+    // which the engine's file tests do not take on Windows).
+    if (scripted && !CheckScriptedPath(request, &text)) return;
     if (request.kind == platform::DialogKind::kFolder && text.back() != '/') text += '/';
     chosen = new std::string(platform::Utf8ToAnsi(text));
   });

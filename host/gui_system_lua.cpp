@@ -39,16 +39,16 @@ std::string ExePathStandIn() {
 int GuiGetExeName(lua_State* L) {
   return ReturnString(L, [] {
     std::string p = ExePathStandIn();
-    return platform::Utf8ToAnsi(p.substr(p.find_last_of("/\\") + 1));
+    return platform::PathToAnsi(p.substr(p.find_last_of("/\\") + 1));
   });
 }
 
 int GuiGetExeDir(lua_State* L) {
-  return ReturnString(L, [] { return platform::Utf8ToAnsi(GameFolder()); });
+  return ReturnString(L, [] { return platform::PathToAnsi(GameFolder()); });
 }
 
 int GuiGetTempDir(lua_State* L) {
-  return ReturnString(L, [] { return platform::Utf8ToAnsi(platform::TempDirectory()); });
+  return ReturnString(L, [] { return platform::PathToAnsi(platform::TempDirectory()); });
 }
 
 int GuiGetDocDir(lua_State* L) {
@@ -56,7 +56,7 @@ int GuiGetDocDir(lua_State* L) {
   return ReturnString(L, [&] {
     std::string dir = platform::DocumentsFolder();
     if (sub) platform::MakeFolder(dir + sub);
-    return platform::Utf8ToAnsi(dir) + (sub ? sub : "");
+    return platform::PathToAnsi(dir) + (sub ? sub : "");
   });
 }
 
@@ -100,7 +100,7 @@ int GuiGetFileList(lua_State* L) {
     platform::ListFilesRecursive(real, list, [](const std::string& sub) {
       fprintf(stderr, "qor: gui.getfilelist: cannot read the folder \"%s\"; skipped\n", sub.c_str());
     });
-    for (std::string& s : *list) s = platform::Utf8ToAnsi(s);
+    for (std::string& s : *list) s = platform::PathToAnsi(s);
   });
   ClearStack(L);
   lua_createtable(L, static_cast<int>(list->size()), 0);

@@ -28,7 +28,7 @@ int64_t FileSize(const std::string& path);
 // Creates one folder (mode 0777 less the umask); failure is ignored.
 void MakeFolder(const std::string& path);
 
-// The user's documents folder in UTF-8, ending in '/': $XDG_DOCUMENTS_DIR,
+// The user's documents folder (file-system bytes, see PathToAnsi), ending in '/': $XDG_DOCUMENTS_DIR,
 // else the XDG_DOCUMENTS_DIR line of $XDG_CONFIG_HOME/user-dirs.dirs (or
 // ~/.config/user-dirs.dirs), else ~/Documents when it exists, else $HOME.
 // On Windows the shell's CSIDL_PERSONAL folder.

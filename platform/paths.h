@@ -22,6 +22,10 @@ std::string TempDirectory();
 // unchanged when nothing matches (so a file about to be created keeps its name).
 std::string ResolvePath(const char* name);
 
+// A path the platform layer gave (file-system bytes: UTF-8 on POSIX, the
+// ANSI code page on Windows) in the ANSI code page scripts see.
+std::string PathToAnsi(const std::string& path);
+
 // The engine's existence test (`_access(name, 0)`): true when a file or folder
 // of that name exists under the rule above.
 bool FileExists(const char* name);

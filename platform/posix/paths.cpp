@@ -29,6 +29,8 @@ std::string ExecutablePath() {
   return buf;
 }
 
+std::string PathToAnsi(const std::string& path) { return Utf8ToAnsi(path); }
+
 std::string TempDirectory() {
   const char* t = getenv("TMPDIR");
   std::string d = (t && *t) ? t : "/tmp";

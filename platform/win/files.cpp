@@ -18,11 +18,26 @@ bool NameBefore(const std::string& a, const std::string& b) {
   return c != 0 ? c < 0 : a < b;
 }
 
-// Folders nest at most this deep: a junction that points back up ends there.
-constexpr int kMaxDepth = 64;
+// A folder's identity (volume and file index), so a link or junction back to
+// a folder being scanned is not entered again (it would never end).
+using FolderId = std::pair<DWORD, uint64_t>;
+bool IdOf(const std::string& folder, FolderId* id) {
+  const std::wstring wide = WidePath(folder);
+  HANDLE h = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info;
+  bool ok = GetFileInformationByHandle(h, &info) != 0;
+  CloseHandle(h);
+  if (ok) *id = {info.dwVolumeSerialNumber, (uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+  return ok;
+}
 
 void Scan(const std::string& folder, const std::string& prefix, std::vector<std::string>* out,
-          const std::function<void(const std::string&)>& warn, int depth) {
+          const std::function<void(const std::string&)>& warn, std::vector<FolderId>* chain) {
+  FolderId self;
+  if (!IdOf(folder, &self) || std::find(chain->begin(), chain->end(), self) != chain->end()) return;
+  chain->push_back(self);
   struct Entry {
     std::string name;
     bool folder;
@@ -30,7 +45,10 @@ void Scan(const std::string& folder, const std::string& prefix, std::vector<std:
   std::vector<Entry> entries;
   WIN32_FIND_DATAW fd;
   HANDLE h = FindFirstFileW(WidePath(folder + "*").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return;
+  if (h == INVALID_HANDLE_VALUE) {
+    chain->pop_back();
+    return;
+  }
   do {
     if (!wcscmp(fd.cFileName, L".") || !wcscmp(fd.cFileName, L"..")) continue;
     entries.push_back({FromWide(fd.cFileName, CP_ACP), (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
@@ -44,12 +62,13 @@ void Scan(const std::string& folder, const std::string& prefix, std::vector<std:
       continue;
     }
     std::string sub = folder + e.name + "/";
-    if (depth >= kMaxDepth || GetFileAttributesW(WidePath(sub).c_str()) == INVALID_FILE_ATTRIBUTES) {
+    if (GetFileAttributesW(WidePath(sub).c_str()) == INVALID_FILE_ATTRIBUTES) {
       warn(rel);
       continue;
     }
-    Scan(sub, rel + '\\', out, warn, depth + 1);
+    Scan(sub, rel + '\\', out, warn, chain);
   }
+  chain->pop_back();
 }
 
 }  // namespace
@@ -60,7 +79,8 @@ bool ListFilesRecursive(const std::string& folder, std::vector<std::string>* out
   if (dir.back() != '/' && dir.back() != '\\') dir += '/';
   DWORD a = GetFileAttributesW(WidePath(dir).c_str());
   if (a == INVALID_FILE_ATTRIBUTES || !(a & FILE_ATTRIBUTE_DIRECTORY)) return false;
-  Scan(dir, "", out, warn, 0);
+  std::vector<FolderId> chain;
+  Scan(dir, "", out, warn, &chain);
   return true;
 }
 
@@ -94,7 +114,7 @@ std::string DocumentsFolder() {
   PIDLIST_ABSOLUTE list = nullptr;
   if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_PERSONAL, &list)) && list) {
     wchar_t path[MAX_PATH] = {};
-    if (SHGetPathFromIDListW(list, path)) dir = FromWide(path, CP_UTF8);
+    if (SHGetPathFromIDListW(list, path)) dir = FromWide(path, CP_ACP);
     CoTaskMemFree(list);
   }
   for (char& c : dir)

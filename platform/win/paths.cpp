@@ -34,6 +34,8 @@ std::string TempDirectory() {
   return d;
 }
 
+std::string PathToAnsi(const std::string& path) { return path; }  // already ANSI
+
 std::string ResolvePath(const char* name) {
   std::string p(name ? name : "");
   for (char& c : p)

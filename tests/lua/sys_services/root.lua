@@ -1,6 +1,6 @@
 -- gui system services: paths, files, dialogs answered by the input script, bitset.
 local dir = gui.getexedir()
-assert(dir:sub(-1) == "/" and dir:sub(1, 1) == "/", dir)
+assert(dir:sub(-1) == "/" and dir:match("^%a?:?/"), dir)  -- "/..." or, on Windows, "Z:/..."
 assert(gui.getexename() == "sys_services", gui.getexename())
 assert(gui.gettempdir():sub(-1) == "/")
 assert(gui.getcommandline():find("--headless", 1, true), gui.getcommandline())

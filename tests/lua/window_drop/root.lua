@@ -11,7 +11,7 @@ while true do
     local t = gui.getdropfilelist()
     assert(type(t) == "table" and #t == 2, "the second drop's two files")
     assert(t[1] == "/data/c.png", t[1])
-    assert(t[2]:match("^/.+/with space%.txt$"), t[2])
+    assert(t[2]:match("^%a?:?/.+/with space%.txt$"), t[2])
     assert(gui.getdropfilelist() == nil, "the list is handed out once")
   elseif frame == 3 then
     local t = gui.getdropfilelist()
