@@ -20,13 +20,10 @@ SKIP_SCENARIOS=(
   "host_console          expects the CR of a CR LF line kept by readline; Windows' text-mode stdin drops it"
   "host_screenshot_lost  removes a folder with os.remove, which Windows' C runtime does for files only"
   "sys_beep              gui.beep is MessageBeep on Windows, outside the mixer the capture records"
-  "sys_services          expects Unix paths (gui.getexedir); Windows gives Z:/..."
   "sys_two_process       looks for the shared block under /dev/shm"
   "window_autoheadless   unsets DISPLAY, but Wine's display belongs to its wineserver"
   "window_display        Linux desktop: xdg-open and the X server's screen size"
-  "window_drop           expects Unix paths of dropped files; Windows gives Z:/..."
   "window_license        the page's XDG_RUNTIME_DIR folder and xdg-open"
-  "window_nowindow       expects Unix paths of dropped files; Windows gives Z:/..."
 )
 # Unit tests that need Linux-only services (gtest filter patterns), one reason each.
 SKIP_UNITS=(
