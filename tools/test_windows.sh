@@ -27,7 +27,7 @@ SKIP_SCENARIOS=(
 )
 # Unit tests that need Linux-only services (gtest filter patterns), one reason each.
 SKIP_UNITS=(
-  "*DeathTest*                 a fatal error opens a message box the death-test child waits on"
+  "*DeathTest*                 the child's fatal message box waits for a click (Xvfb is a display)"
   "MovieLua.*                  copies its fixtures with system(\"cp ...\")"
   "ConfigFile.Utf16FileIsRead  copies its fixture with system(\"cp ...\")"
   "ArchiveFolder.FileNameCaseAndFoldersNamedLikeArchives  needs a case-sensitive file system"
