@@ -40,11 +40,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# pkg-config sees the prefix alone, and answers with the static link lines.
+# pkg-config sees the prefix alone (CMakeLists.txt asks it for static link lines).
 set(ENV{PKG_CONFIG_LIBDIR} "${QOR_WINDOWS_PREFIX}/lib/pkgconfig")
 set(ENV{PKG_CONFIG_PATH} "")
 set(ENV{PKG_CONFIG_SYSROOT_DIR} "")
-set(PKG_CONFIG_ARGN --static)
 
 # Wine runs the tests and the cross-built tools a build step needs.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tools/windows/wine-run.sh)

@@ -7,7 +7,10 @@ cd "$(dirname "$0")/.."
 ROOT=$PWD
 BUILD=$ROOT/build-windows
 
-[ "${1:-}" = --tests-only ] || bash tools/build-windows.sh
+if [ "${1:-}" != --tests-only ]; then
+  bash tools/setup.sh  # the scenarios' own helpers (python3, iconv, fonts) as on Linux
+  bash tools/build-windows.sh
+fi
 
 # Scenarios that check Linux-only behaviour, one reason each.
 SKIP_SCENARIOS=(
@@ -16,21 +19,15 @@ SKIP_SCENARIOS=(
   "font_files            its last part empties fontconfig's configuration; Windows reads the Fonts folder"
   "host_console          expects the CR of a CR LF line kept by readline; Windows' text-mode stdin drops it"
   "host_screenshot_lost  removes a folder with os.remove, which Windows' C runtime does for files only"
-  "screen_draw_outside_scene_gl  headless OpenGL needs EGL (SDL's offscreen driver), which Windows lacks"
-  "texture_frame_gl      headless OpenGL needs EGL (SDL's offscreen driver), which Windows lacks"
-  "transition_frames_gl  headless OpenGL needs EGL (SDL's offscreen driver), which Windows lacks"
   "sys_beep              gui.beep is MessageBeep on Windows, outside the mixer the capture records"
-  "sys_services          expects Unix paths (gui.getexedir); Windows gives Z:/..."
   "sys_two_process       looks for the shared block under /dev/shm"
   "window_autoheadless   unsets DISPLAY, but Wine's display belongs to its wineserver"
   "window_display        Linux desktop: xdg-open and the X server's screen size"
-  "window_drop           expects Unix paths of dropped files; Windows gives Z:/..."
   "window_license        the page's XDG_RUNTIME_DIR folder and xdg-open"
-  "window_nowindow       expects Unix paths of dropped files; Windows gives Z:/..."
 )
 # Unit tests that need Linux-only services (gtest filter patterns), one reason each.
 SKIP_UNITS=(
-  "*DeathTest*                 a fatal error opens a message box the death-test child waits on"
+  "*DeathTest*                 the child's fatal message box waits for a click (Xvfb is a display)"
   "MovieLua.*                  copies its fixtures with system(\"cp ...\")"
   "ConfigFile.Utf16FileIsRead  copies its fixture with system(\"cp ...\")"
   "ArchiveFolder.FileNameCaseAndFoldersNamedLikeArchives  needs a case-sensitive file system"

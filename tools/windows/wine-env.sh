@@ -17,7 +17,8 @@ qor_wine_fonts() {  # the faces tests and games name, from the build host's font
   mkdir -p "$fonts"
   for f in /usr/share/fonts/opentype/ipafont-gothic/*.ttf /usr/share/fonts/opentype/ipafont-mincho/*.ttf \
            /usr/share/fonts/opentype/ipaexfont-gothic/*.ttf /usr/share/fonts/opentype/ipaexfont-mincho/*.ttf \
-           /usr/share/fonts/opentype/noto/Noto*CJK-Regular.ttc /usr/share/fonts/opentype/noto/NotoSansCJK-Bold.ttc /usr/share/fonts/truetype/liberation2/*.ttf; do
+           /usr/share/fonts/opentype/noto/Noto*CJK-Regular.ttc /usr/share/fonts/opentype/noto/NotoSansCJK-Bold.ttc \
+           /usr/share/fonts/truetype/liberation2/*.ttf; do
     [ -f "$f" ] && [ ! -f "$fonts/$(basename "$f")" ] && cp "$f" "$fonts/"
   done
   return 0
