@@ -74,6 +74,19 @@ const Notice kNotices[] = {
      "This software is based in part on the work of the Independent JPEG Group.\n"
      "libjpeg-turbo: Copyright (C) 2009-2023 D. R. Commander. Copyright (C) 2015 Viktor Szathmary. "
      "Distributed under the IJG License and the Modified (3-clause) BSD License."},
+    {"FreeType",
+     "Portions of this software are copyright (C) 2006-2023 The FreeType Project (www.freetype.org). "
+     "All rights reserved. Used under the FreeType License (FTL)."},
+    {"FFmpeg",
+     "This software uses libraries from the FFmpeg project (libavformat, libavcodec, libavutil, libswscale, "
+     "libswresample), Copyright (C) 2000-2023 the FFmpeg developers, under the GNU Lesser General Public "
+     "License version 2.1 or later. Their source code is available from https://ffmpeg.org/ and from the "
+     "Debian source package ffmpeg."},
+    {"libvpx",
+     "Copyright (c) 2010, The WebM Project authors. All rights reserved.\n"
+     "Redistribution and use in source and binary forms, with or without modification, are permitted provided "
+     "that the conditions of the Modified (3-clause) BSD License are met; the libvpx distribution carries the "
+     "full text and the additional IP rights grant."},
 };
 
 void WriteEscaped(FILE* f, const char* s) {
