@@ -12,8 +12,9 @@
 namespace qor {
 namespace {
 
-// There is no console window to allocate here: the standard streams are the
-// console, so open and close have nothing to allocate or free.
+// Every function makes sure the console exists first: on Linux the standard
+// streams are the console; a Windows game started without one gets a console
+// window on first use (platform/console.h).
 
 // The text form console.print writes: strings and numbers as Lua gives them,
 // other values as the script's tostring() shows them.
@@ -32,6 +33,7 @@ const char* PrintForm(lua_State* L, int i, size_t* len) {
 }
 
 int ConsoleOpen(lua_State* L) {
+  platform::OpenConsole();
   ClearStack(L);
   return 0;
 }
@@ -39,6 +41,7 @@ int ConsoleOpen(lua_State* L) {
 int ConsoleWrite(lua_State* L) {
   size_t len;
   const char* s = luaL_checklstring(L, 1, &len);
+  platform::OpenConsole();
   fwrite(s, 1, len, stdout);
   fflush(stdout);
   ClearStack(L);
@@ -46,6 +49,7 @@ int ConsoleWrite(lua_State* L) {
 }
 
 int ConsolePrint(lua_State* L) {
+  platform::OpenConsole();
   int n = lua_gettop(L);
   for (int i = 1; i <= n; ++i) {
     size_t len;
@@ -100,6 +104,7 @@ void PushLine(lua_State* L, const char* line, size_t len) {
 
 int ConsoleReadline(lua_State* L) {
   ClearStack(L);
+  platform::OpenConsole();
   fflush(stdout);  // a prompt written just before is seen first
   char buf[kLineBytes];
   if (!fgets(buf, sizeof buf, stdin)) {
@@ -116,6 +121,7 @@ int ConsoleLocate(lua_State* L) {
   int x = CheckInt(L, 1);
   int y = CheckInt(L, 2);
   ClearStack(L);
+  platform::OpenConsole();
   // Cursor positions are 16-bit and 0-based.
   auto clamp = [](int v) { return v < 0 ? 0 : v > 32767 ? 32767 : v; };
   platform::LocateCursor(clamp(x), clamp(y));
@@ -123,7 +129,7 @@ int ConsoleLocate(lua_State* L) {
 }
 
 int ConsoleClose(lua_State* L) {
-  fflush(stdout);
+  platform::CloseConsole();
   ClearStack(L);
   return 0;
 }

@@ -1,4 +1,5 @@
-// Cursor placement on a POSIX terminal through an ANSI escape sequence.
+// The console on POSIX: the standard streams themselves; cursor placement
+// through an ANSI escape sequence.
 #include "platform/console.h"
 
 #include <unistd.h>
@@ -6,6 +7,10 @@
 #include <cstdio>
 
 namespace qor::platform {
+
+void OpenConsole() {}
+
+void CloseConsole() { fflush(stdout); }
 
 void LocateCursor(int x, int y) {
   if (!isatty(fileno(stdout))) return;

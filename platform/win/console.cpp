@@ -1,4 +1,6 @@
-// Cursor placement on a Windows console through SetConsoleCursorPosition.
+// The console on Windows: a console window made on demand for a game started
+// without one (AllocConsole, the streams reopened on CONOUT$ / CONIN$), UTF-8
+// output, and cursor placement through SetConsoleCursorPosition.
 #include "platform/console.h"
 
 #include <windows.h>
@@ -6,6 +8,34 @@
 #include <cstdio>
 
 namespace qor::platform {
+namespace {
+
+bool g_allocated = false;  // a console this process made and may free
+
+// True when the handle already leads somewhere: a console, a file or a pipe.
+bool Usable(HANDLE h) {
+  if (h == nullptr || h == INVALID_HANDLE_VALUE) return false;
+  return GetFileType(h) != FILE_TYPE_UNKNOWN;
+}
+
+}  // namespace
+
+void OpenConsole() {
+  if (!g_allocated && !Usable(GetStdHandle(STD_OUTPUT_HANDLE)) && AllocConsole()) {
+    g_allocated = true;
+    freopen("CONOUT$", "w", stdout);
+    freopen("CONIN$", "r", stdin);
+  }
+  DWORD mode;
+  if (GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode)) SetConsoleOutputCP(CP_UTF8);
+}
+
+void CloseConsole() {
+  fflush(stdout);
+  if (!g_allocated) return;
+  FreeConsole();
+  g_allocated = false;
+}
 
 void LocateCursor(int x, int y) {
   fflush(stdout);  // what was printed before lands at the old position
