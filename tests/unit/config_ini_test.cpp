@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "host/config.h"
@@ -77,7 +78,7 @@ class ConfigFile : public test::InScratchDir {
 // host_getconfig (2: no log) and screen_bootlog (1: the log) scenarios.
 // Notepad's "Unicode" file (UTF-16LE with a BOM, made by iconv) reads like an 8-bit one.
 TEST_F(ConfigFile, Utf16FileIsRead) {
-  ASSERT_EQ(system("cp '" QOR_FIXTURES "/config/conf_utf16le.ini' conf.ini"), 0);
+  std::filesystem::copy_file(QOR_FIXTURES "/config/conf_utf16le.ini", "conf.ini");
   ReadConfig();
   EXPECT_TRUE(g_logEnabled);
   EXPECT_EQ(ReadConfigInt("Speed"), -15);

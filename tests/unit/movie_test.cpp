@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -41,8 +42,7 @@ class MovieLua : public test::InScratchDir {
     InstallMoviePlayer();
     RegisterModule(L, "movie", kMovieFuncs);
     for (const char* f : {"count.mp4", "sound.mp4", "alpha.mov", "alpha.webm", "damaged.mp4", "truncated.mp4"}) {
-      std::string cmd = std::string("cp '") + QOR_FIXTURES + "/movie/" + f + "' .";
-      ASSERT_EQ(system(cmd.c_str()), 0);
+      std::filesystem::copy_file(std::string(QOR_FIXTURES "/movie/") + f, f);
     }
   }
   void TearDown() override {
