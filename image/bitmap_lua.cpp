@@ -27,7 +27,7 @@ constexpr const char* kMsgBadSize = "ビットマップの大きさが不正で�
 constexpr const char* kMsgNoMemory = "ビットマップ用のメモリが足りません。(%d,%d)";
 constexpr const char* kMsgWriteFailed = "ファイル\"%s\"に書き込めませんでした。(%s)";
 
-UBitmap* CheckBitmap(lua_State* L, int idx = 1) { return CheckRecord<UBitmap>(L, idx, kClass); }
+UBitmap* CheckBitmap(lua_State* L) { return CheckSelf<UBitmap>(L, kClass); }
 
 // Raises the message for a failed re-creating operation; w, h is the size asked for.
 void CheckResult(lua_State* L, BitmapResult r, int w, int h) {
@@ -181,7 +181,7 @@ int BitmapTrim(lua_State* L) {
 
 int Join(lua_State* L, bool horizontal) {
   UBitmap* b = CheckBitmap(L);
-  UBitmap* other = CheckBitmap(L, 2);
+  UBitmap* other = CheckRecord<UBitmap>(L, 2, kClass);
   int64_t w = horizontal ? int64_t(b->width) + other->width : std::max(b->width, other->width);
   int64_t h = horizontal ? std::max(b->height, other->height) : int64_t(b->height) + other->height;
   CheckResult(L, qor::BitmapJoin(b, other, horizontal), int(std::min<int64_t>(w, INT_MAX)),

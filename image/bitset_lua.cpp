@@ -19,7 +19,7 @@ constexpr const char* kMsgWriteFailed = "ファイル\"%s\"に書き込めませ
 
 // The live record of argument 1 (a deleted one raises).
 UBitset* CheckBitset(lua_State* L) {
-  UBitset* b = CheckRecord<UBitset>(L, 1, kClass);
+  UBitset* b = CheckSelf<UBitset>(L, kClass);
   if (!b->bytes) RaiseMessage(L, "%s", kMsgDeleted);
   return b;
 }
@@ -89,7 +89,7 @@ int BitsetSave(lua_State* L) {
 }
 
 int BitsetDelete(lua_State* L) {
-  BitsetFree(CheckRecord<UBitset>(L, 1, kClass));
+  BitsetFree(CheckSelf<UBitset>(L, kClass));
   ClearStack(L);
   return 0;
 }

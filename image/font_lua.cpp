@@ -32,7 +32,7 @@ constexpr const char* kMsgTextureOut = "文字がテクスチャをはみ出し�
 constexpr const char* kMsgBitmapOut = "文字がビットマップをはみ出しました。";
 constexpr const char* kMsgBitmapEmpty = "空のビットマップには文字を書けません。";
 
-UFont* CheckFont(lua_State* L) { return CheckRecord<UFont>(L, 1, kClass); }
+UFont* CheckFont(lua_State* L) { return CheckSelf<UFont>(L, kClass); }
 
 // ---- font.create ----
 

@@ -69,7 +69,7 @@ int NewShared(lua_State* L, Open&& open) {
   return 1;
 }
 
-USharedMemory* CheckSharedMemory(lua_State* L) { return CheckRecord<USharedMemory>(L, 1, kClass); }
+USharedMemory* CheckSharedMemory(lua_State* L) { return CheckSelf<USharedMemory>(L, kClass); }
 
 int SharedMemoryCreate(lua_State* L) {
   const char* name = luaL_checkstring(L, 1);

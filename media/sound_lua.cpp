@@ -34,7 +34,7 @@ struct SoundRecord {
   }
 };
 
-UOggThread* CheckSound(lua_State* L) { return CheckRecord<SoundRecord>(L, 1, kClass)->Get(); }
+UOggThread* CheckSound(lua_State* L) { return CheckSelf<SoundRecord>(L, kClass)->Get(); }
 
 // The device normally opens with the window; a game that plays before that gets it here.
 void EnsureAudioDevice() {
@@ -58,7 +58,7 @@ int SoundCreate(lua_State* L) {
 }
 
 int SoundPlay(lua_State* L) {
-  SoundRecord* rec = CheckRecord<SoundRecord>(L, 1, kClass);
+  SoundRecord* rec = CheckSelf<SoundRecord>(L, kClass);
   if (lua_gettop(L) < 2 || !lua_istable(L, 2)) RaiseMessage(L, "OGG再生設定：第１引数にテーブルを渡してください。");
 
   // Every key is read into plain locals before any C++ object exists, so the
@@ -161,14 +161,14 @@ int SoundResume(lua_State* L) {
 }
 
 int SoundDelete(lua_State* L) {
-  CheckRecord<SoundRecord>(L, 1, kClass)->Destroy();
+  CheckSelf<SoundRecord>(L, kClass)->Destroy();
   ClearStack(L);
   return 0;
 }
 
 int SoundGc(lua_State* L) {
   // Stops the worker before the object's memory goes back to Lua.
-  CheckRecord<SoundRecord>(L, 1, kClass)->Destroy();
+  CheckSelf<SoundRecord>(L, kClass)->Destroy();
   ClearStack(L);
   return 0;
 }
