@@ -87,6 +87,10 @@ rm -rf "$out"
 mkdir -p "$out"
 cp -r "$game_dir"/. "$out"/
 $HOST-strip -o "$out/$name.exe" "$BUILD/qor.exe"
+# A shipped game is a windowed program: double-clicked, it opens no console
+# window behind the game (the console module makes one when a script prints).
+# build-windows/qor.exe stays a console program, whose output tests read.
+python3 tools/windows/pe_subsystem.py "$out/$name.exe" gui
 # The licence page's notices, then the texts of what only the Windows build
 # links in: FreeType, FFmpeg and libvpx (from their cached sources) and the
 # MinGW-w64 runtime (from the toolchain's copyright file).

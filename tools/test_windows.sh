@@ -28,8 +28,6 @@ SKIP_SCENARIOS=(
 # Unit tests that need Linux-only services (gtest filter patterns), one reason each.
 SKIP_UNITS=(
   "*DeathTest*                 the child's fatal message box waits for a click (Xvfb is a display)"
-  "MovieLua.*                  copies its fixtures with system(\"cp ...\")"
-  "ConfigFile.Utf16FileIsRead  copies its fixture with system(\"cp ...\")"
   "ArchiveFolder.FileNameCaseAndFoldersNamedLikeArchives  needs a case-sensitive file system"
   "EncodingLua.ResultsLuaCannotHoldLeaveNoCppBuffersBehind  reads glibc's heap statistics (mallinfo2)"
 )
