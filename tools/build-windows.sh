@@ -30,17 +30,7 @@ case "${1:-}" in
 esac
 
 # --- tools (as root, quiet when present)
-mapfile -t pkgs < <(grep -v '^\s*#' tools/windows/packages.txt | grep -v '^\s*$')
-missing=()
-for p in "${pkgs[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "build-windows: installing ${missing[*]}"
-  SUDO=""; [ "$(id -u)" = 0 ] || SUDO=sudo
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+bash tools/setup.sh tools/windows/packages.txt
 
 # --- libraries
 start=$(date +%s)

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Installs the Debian packages of tools/packages.txt (as root) when any is missing.
-# Quick when everything is there already.
+# Installs the Debian packages of a list (default tools/packages.txt; one per
+# line, # comments) as root when any is missing. Quick when all are there.
+# usage: setup.sh [LIST]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-mapfile -t pkgs < <(grep -v '^\s*#' tools/packages.txt | grep -v '^\s*$')
+list=${1:-tools/packages.txt}
+mapfile -t pkgs < <(grep -v '^\s*#' "$list" | grep -v '^\s*$')
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
