@@ -15,14 +15,12 @@
 
 namespace qor::soft {
 
-
 #if QOR_SOFT_AVX2
 namespace {
 
 // The same arithmetic eight pixels at a time, for processors with AVX2 (the
 // byte/word unpacks and packs work within 128-bit halves, so the pixel order
-// comes out unchanged).
-// (see Div255x8)
+// comes out unchanged). Div255x16 is Div255x8's division on sixteen lanes.
 __attribute__((target("avx2"))) inline __m256i Div255x16(__m256i x) {
   return _mm256_mulhi_epu16(_mm256_add_epi16(x, _mm256_set1_epi16(128)), _mm256_set1_epi16(257));
 }
@@ -30,38 +28,6 @@ __attribute__((target("avx2"))) inline __m256i Div255x16(__m256i x) {
 __attribute__((target("avx2"))) inline __m256i SplatAlpha16(__m256i p16) {
   p16 = _mm256_shufflelo_epi16(p16, _MM_SHUFFLE(3, 3, 3, 3));
   return _mm256_shufflehi_epi16(p16, _MM_SHUFFLE(3, 3, 3, 3));
-}
-
-__attribute__((target("avx2"))) int BlendSpanAvx2(uint32_t* dst, const uint32_t* src, int n, BlendMode mode) {
-  const __m256i zero = _mm256_setzero_si256();
-  const __m256i opaque = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
-  const __m256i c255 = _mm256_set1_epi16(255);
-  int i = 0;
-  for (; i + 8 <= n; i += 8) {
-    __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
-    __m256i a = _mm256_and_si256(s, opaque);
-    if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(a, zero)) == -1) continue;  // all transparent
-    if (mode == BLEND_NORMAL && _mm256_movemask_epi8(_mm256_cmpeq_epi32(a, opaque)) == -1) {
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), s);
-      continue;
-    }
-    __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + i));
-    __m256i slo = _mm256_unpacklo_epi8(s, zero), shi = _mm256_unpackhi_epi8(s, zero);
-    __m256i alo = SplatAlpha16(slo), ahi = SplatAlpha16(shi);
-    __m256i r;
-    if (mode == BLEND_ADD) {
-      __m256i lo = Div255x16(_mm256_mullo_epi16(slo, alo));
-      __m256i hi = Div255x16(_mm256_mullo_epi16(shi, ahi));
-      r = _mm256_adds_epu8(d, _mm256_packus_epi16(lo, hi));
-    } else {
-      __m256i dlo = _mm256_unpacklo_epi8(d, zero), dhi = _mm256_unpackhi_epi8(d, zero);
-      __m256i lo = Div255x16(_mm256_add_epi16(_mm256_mullo_epi16(slo, alo), _mm256_mullo_epi16(dlo, _mm256_sub_epi16(c255, alo))));
-      __m256i hi = Div255x16(_mm256_add_epi16(_mm256_mullo_epi16(shi, ahi), _mm256_mullo_epi16(dhi, _mm256_sub_epi16(c255, ahi))));
-      r = _mm256_packus_epi16(lo, hi);
-    }
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), _mm256_or_si256(r, opaque));
-  }
-  return i;
 }
 
 __attribute__((target("avx2"))) int ModulateSpanAvx2(uint32_t* dst, const uint32_t* src, int n, uint32_t colour) {
@@ -116,6 +82,12 @@ __attribute__((target("avx2"))) int ShadeSpanAvx2(uint32_t* dst, const uint32_t*
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), _mm256_or_si256(r, opaque));
   }
   return i;
+}
+
+// BlendSpan's eight-pixel part: the shading kernel without the modulation.
+__attribute__((target("avx2"))) int BlendSpanAvx2(uint32_t* dst, const uint32_t* src, int n, BlendMode mode) {
+  return mode == BLEND_ADD ? ShadeSpanAvx2<false, BLEND_ADD>(dst, src, n, 0)
+                           : ShadeSpanAvx2<false, BLEND_NORMAL>(dst, src, n, 0);
 }
 
 // Decided at start-up; QOR_SOFT_NO_AVX2 in the environment keeps the SSE2 kernels.
