@@ -102,7 +102,7 @@ std::string ResolvePath(const char* name) {
   std::string out;
   size_t i = 0;
   if (p[0] == '/') {
-    out = "/";
+    out.push_back('/');
     i = 1;
   }
   while (i <= p.size()) {
