@@ -19,11 +19,11 @@
 
 #include "host/resource_stream.h"
 #include "image/font_catalog.h"
+#include "image/freetype_library.h"
 
 namespace qor {
-namespace {
 
-FT_Library Library() {
+FT_Library FreeTypeLibrary() {
   static FT_Library lib = [] {
     FT_Library l = nullptr;
     if (FT_Init_FreeType(&l) != 0) l = nullptr;
@@ -31,6 +31,9 @@ FT_Library Library() {
   }();
   return lib;
 }
+
+namespace {
+
 
 // ---- the alias table ----
 
@@ -147,8 +150,8 @@ class FreeTypeFace final : public FontFace {
     family_ = c.family;
     line_ = line;
     bytes_ = std::move(bytes);
-    FT_Error e = bytes_.empty() ? FT_New_Face(Library(), c.file.c_str(), c.index, &main_.face)
-                                : FT_New_Memory_Face(Library(), bytes_.data(), FT_Long(bytes_.size()), c.index, &main_.face);
+    FT_Error e = bytes_.empty() ? FT_New_Face(FreeTypeLibrary(), c.file.c_str(), c.index, &main_.face)
+                                : FT_New_Memory_Face(FreeTypeLibrary(), bytes_.data(), FT_Long(bytes_.size()), c.index, &main_.face);
     if (e != 0 || !main_.face) {
       main_.face = nullptr;
       return FontFaceStatus::FileCorrupt;
@@ -205,7 +208,7 @@ class FreeTypeFace final : public FontFace {
     auto it = fallbacks_.find(key);
     if (it == fallbacks_.end()) {
       SizedFace s;
-      if (FT_New_Face(Library(), c.file.c_str(), c.index, &s.face) != 0) s.face = nullptr;
+      if (FT_New_Face(FreeTypeLibrary(), c.file.c_str(), c.index, &s.face) != 0) s.face = nullptr;
       if (s.face && !SizeFace(&s, line_)) {
         FT_Done_Face(s.face);
         s.face = nullptr;
@@ -276,7 +279,7 @@ bool ChooseFace(const char* name, FaceChoice* out) {
 }
 
 FontFaceStatus OpenFontFace(const char* name, int lineHeight, std::unique_ptr<FontFace>* out) {
-  if (!Library()) {
+  if (!FreeTypeLibrary()) {
     *out = std::make_unique<BlankFace>();
     return FontFaceStatus::Ok;
   }

@@ -13,19 +13,11 @@
 #include <system_error>
 
 #include "image/font_face.h"
+#include "image/freetype_library.h"
 #include "platform/text.h"
 
 namespace qor {
 namespace {
-
-FT_Library ScanLibrary() {
-  static FT_Library lib = [] {
-    FT_Library l = nullptr;
-    if (FT_Init_FreeType(&l) != 0) l = nullptr;
-    return l;
-  }();
-  return lib;
-}
 
 // A name record's text as UTF-8: UTF-16BE for the Unicode encodings, bytes
 // for the Macintosh Roman ones (ASCII in practice); "" for anything else.
@@ -54,7 +46,7 @@ std::string NameText(const FT_SfntName& n) {
 }  // namespace
 
 void FolderCatalog::AddFile(const std::string& path) {
-  FT_Library lib = ScanLibrary();
+  FT_Library lib = FreeTypeLibrary();
   if (!lib || !IsFontFileName(path.c_str())) return;
   FT_Face probe = nullptr;
   if (FT_New_Face(lib, path.c_str(), -1, &probe) != 0) return;
@@ -129,7 +121,7 @@ bool FolderCatalog::BestMatch(const std::string& name, FaceChoice* out) const {
 }
 
 bool FolderCatalog::FaceWithChar(const std::string& family, char32_t cp, FaceChoice* out) const {
-  FT_Library lib = ScanLibrary();
+  FT_Library lib = FreeTypeLibrary();
   if (!lib) return false;
   // Candidates best first: the family's own faces, then by score.
   std::string folded = FoldFaceName(family);
