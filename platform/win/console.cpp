@@ -11,6 +11,7 @@ namespace qor::platform {
 namespace {
 
 bool g_allocated = false;  // a console this process made and may free
+bool g_ready = false;      // the streams were checked (once per console)
 
 // True when the handle already leads somewhere: a console, a file or a pipe.
 bool Usable(HANDLE h) {
@@ -21,6 +22,8 @@ bool Usable(HANDLE h) {
 }  // namespace
 
 void OpenConsole() {
+  if (g_ready) return;  // console.print calls this for every line
+  g_ready = true;
   if (!g_allocated && !Usable(GetStdHandle(STD_OUTPUT_HANDLE)) && AllocConsole()) {
     g_allocated = true;
     freopen("CONOUT$", "w", stdout);
@@ -34,7 +37,7 @@ void CloseConsole() {
   fflush(stdout);
   if (!g_allocated) return;
   FreeConsole();
-  g_allocated = false;
+  g_allocated = g_ready = false;
 }
 
 void LocateCursor(int x, int y) {
